@@ -32,6 +32,16 @@ struct TMidiInput::TControlBlock {
   std::atomic<bool> dataPosted{false};
   std::atomic<bool> overflowPosted{false};
   std::atomic<std::uint32_t> overflows{0};
+  // Released after each notification is built and acquired before the GUI thread reads one, so
+  // the hand-over is visible to the memory model (and to ThreadSanitizer) whatever the event
+  // queue does inside.
+  std::atomic<std::uint32_t> posts{0};
+
+  void Post(QEvent::Type type) {
+    auto* e = new QEvent(type);
+    posts.fetch_add(1, std::memory_order_release);
+    QCoreApplication::postEvent(port, e);
+  }
 };
 
 TMidiInput::TMidiInput(QObject* owner, std::shared_ptr<IMidiInDriver> driver)
@@ -245,6 +255,7 @@ void TMidiInput::ReturnLostBuffers() {
 }
 
 bool TMidiInput::event(QEvent* e) {
+  if (control_) control_->posts.load(std::memory_order_acquire);
   if (e->type() == DataWaitingEvent) {
     if (control_) control_->dataPosted.store(false, std::memory_order_release);
     if (OnMidiInput && state_ == State::Open && MessageCount() > 0) OnMidiInput(this);
@@ -282,7 +293,7 @@ void TMidiInput::Callback(void* instance, unsigned msg, std::uintptr_t p1, std::
 
   if (ring->Put(slot)) {
     if (!control->dataPosted.exchange(true, std::memory_order_acq_rel))
-      QCoreApplication::postEvent(control->port, new QEvent(DataWaitingEvent));
+      control->Post(DataWaitingEvent);
     return;
   }
   control->overflows.fetch_add(1, std::memory_order_relaxed);
@@ -290,5 +301,5 @@ void TMidiInput::Callback(void* instance, unsigned msg, std::uintptr_t p1, std::
     if (TEventRing* lost = control->lost.load(std::memory_order_acquire)) lost->Put(slot);
   }
   if (!control->overflowPosted.exchange(true, std::memory_order_acq_rel))
-    QCoreApplication::postEvent(control->port, new QEvent(OverflowEvent));
+    control->Post(OverflowEvent);
 }

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -25,6 +26,8 @@ std::shared_ptr<IMidiOutDriver> DefaultMidiOutDriver() {
 
 struct TMidiOutput::TControlBlock {
   TMidiOutput* port = nullptr;
+  // Orders the completion's construction before its handling on the GUI thread.
+  std::atomic<std::uint32_t> posts{0};
 };
 
 TMidiOutput::TMidiOutput(QObject* owner, std::shared_ptr<IMidiOutDriver> driver)
@@ -156,6 +159,7 @@ void TMidiOutput::PutMidiEvent(const TMyMidiEvent& event) {
 }
 
 bool TMidiOutput::event(QEvent* e) {
+  if (control_) control_->posts.load(std::memory_order_acquire);
   if (e->type() != OutputDoneEvent) return QObject::event(e);
   TMidiHeader* hdr = static_cast<TOutputDoneEvent*>(e)->Header;
   const auto it = std::find_if(inFlight_.begin(), inFlight_.end(),
@@ -170,6 +174,7 @@ bool TMidiOutput::event(QEvent* e) {
 void TMidiOutput::Callback(void* instance, unsigned msg, std::uintptr_t p1, std::uintptr_t) {
   if (msg != MOM_DONE) return;
   auto* control = static_cast<TControlBlock*>(instance);
-  QCoreApplication::postEvent(control->port,
-                              new TOutputDoneEvent(reinterpret_cast<TMidiHeader*>(p1)));
+  auto* e = new TOutputDoneEvent(reinterpret_cast<TMidiHeader*>(p1));
+  control->posts.fetch_add(1, std::memory_order_release);
+  QCoreApplication::postEvent(control->port, e);
 }
