@@ -1,5 +1,7 @@
 #include "device/DeviceMessages.h"
 
+#include "midi/MidiDriver.h"
+
 void SetPreKineticMode(bool on) {
   PreKineticMode = on;
   CmdMptDump = on ? 0x0C : 0x13;
@@ -58,6 +60,13 @@ QByteArray SelectBankMessage(int bank) {
 
 QByteArray BypassMessage(bool on) {
   return SysexMessage({CmdParameter, ParamBypass, static_cast<std::uint8_t>(on ? 1 : 0)});
+}
+
+QByteArray TShortMessage::Bytes() const {
+  QByteArray m;
+  m.append(char(status)).append(char(data1));
+  if (ShortMessageLength(status) == 3) m.append(char(data2));
+  return m;
 }
 
 std::array<TShortMessage, 3> ProgramChangeLoadMessages(int index) {

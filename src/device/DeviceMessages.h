@@ -81,6 +81,8 @@ struct TShortMessage {
   std::uint8_t data1 = 0;
   std::uint8_t data2 = 0;
   bool operator==(const TShortMessage&) const = default;
+  // The message as it travels: two bytes for a program change, three otherwise.
+  QByteArray Bytes() const;
 };
 std::array<TShortMessage, 3> ProgramChangeLoadMessages(int index);
 std::array<TShortMessage, 2> ResetBankSelectMessages();

@@ -2,28 +2,29 @@
 
 #include <cstdlib>
 
-// Device numbers run through the in-process devices first, then the system's.
+// Device numbers run through the system's ports first, then the in-process devices, so that real
+// hardware is device 0 where there is any and the simulator is chosen where there is none.
 class TMidiSystem::TCompositeIn : public IMidiInDriver {
  public:
   explicit TCompositeIn(TMidiSystem& s) : s_(s) {}
-  unsigned NumDevs() override { return Local() + SystemCount(); }
+  unsigned NumDevs() override { return SystemCount() + Local().NumDevs(); }
   unsigned GetDevCaps(unsigned id, TMidiInCaps& caps) override {
-    const unsigned local = Local();
-    if (id < local) return s_.inProcess_->GetDevCaps(id, caps);
-    return s_.System() ? s_.rtIn_->GetDevCaps(id - local, caps) : MIDI_BADDEVICEID;
+    const unsigned system = SystemCount();
+    if (id < system) return s_.rtIn_->GetDevCaps(id, caps);
+    return Local().GetDevCaps(id - system, caps);
   }
   QString ErrorText(unsigned code) override {
     return s_.System() ? s_.rtIn_->ErrorText(code) : MidiResultText(code);
   }
   unsigned Open(unsigned id, TMidiCallback cb, void* instance,
                 std::unique_ptr<IMidiInConnection>& connection) override {
-    const unsigned local = Local();
-    if (id < local) return s_.inProcess_->Open(id, cb, instance, connection);
-    return s_.System() ? s_.rtIn_->Open(id - local, cb, instance, connection) : MIDI_BADDEVICEID;
+    const unsigned system = SystemCount();
+    if (id < system) return s_.rtIn_->Open(id, cb, instance, connection);
+    return Local().Open(id - system, cb, instance, connection);
   }
 
  private:
-  unsigned Local() { return static_cast<IMidiInDriver&>(*s_.inProcess_).NumDevs(); }
+  IMidiInDriver& Local() { return *s_.inProcess_; }
   unsigned SystemCount() { return s_.System() ? s_.rtIn_->NumDevs() : 0; }
   TMidiSystem& s_;
 };
@@ -31,28 +32,27 @@ class TMidiSystem::TCompositeIn : public IMidiInDriver {
 class TMidiSystem::TCompositeOut : public IMidiOutDriver {
  public:
   explicit TCompositeOut(TMidiSystem& s) : s_(s) {}
-  unsigned NumDevs() override { return Local() + (s_.System() ? s_.rtOut_->NumDevs() : 0); }
+  unsigned NumDevs() override { return SystemCount() + Local().NumDevs(); }
   QString ErrorText(unsigned code) override {
     return s_.System() ? s_.rtOut_->ErrorText(code) : MidiResultText(code);
   }
 
  protected:
   unsigned DevCaps(unsigned id, TMidiOutCaps& caps) override {
-    const unsigned local = Local();
-    if (id < local) return s_.inProcess_->GetDevCaps(static_cast<int>(id), caps);
-    if (!s_.System()) return MIDI_BADDEVICEID;
-    return s_.rtOut_->GetDevCaps(static_cast<int>(id - local), caps);
+    const unsigned system = SystemCount();
+    if (id < system) return s_.rtOut_->GetDevCaps(static_cast<int>(id), caps);
+    return Local().GetDevCaps(static_cast<int>(id - system), caps);
   }
   unsigned OpenDevice(unsigned id, TMidiCallback cb, void* instance,
                       std::unique_ptr<IMidiOutConnection>& connection) override {
-    const unsigned local = Local();
-    if (id < local) return s_.inProcess_->Open(static_cast<int>(id), cb, instance, connection);
-    if (!s_.System()) return MIDI_BADDEVICEID;
-    return s_.rtOut_->Open(static_cast<int>(id - local), cb, instance, connection);
+    const unsigned system = SystemCount();
+    if (id < system) return s_.rtOut_->Open(static_cast<int>(id), cb, instance, connection);
+    return Local().Open(static_cast<int>(id - system), cb, instance, connection);
   }
 
  private:
-  unsigned Local() { return static_cast<IMidiOutDriver&>(*s_.inProcess_).NumDevs(); }
+  IMidiOutDriver& Local() { return *s_.inProcess_; }
+  unsigned SystemCount() { return s_.System() ? s_.rtOut_->NumDevs() : 0; }
   TMidiSystem& s_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// All MIDI devices the program can use: the in-process devices (the unit simulator) first, then
-// the operating system's ports through RtMidi. The ports use this composite unless given a driver
+// All MIDI devices the program can use: the operating system's ports through RtMidi first, then
+// the in-process devices (the unit simulator). The ports use this composite unless given a driver
 // of their own.
 
 #include "midi/InProcessMidi.h"

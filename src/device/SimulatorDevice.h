@@ -1,0 +1,68 @@
+#pragma once
+
+// The MIDI cable around the unit simulator: wire-speed pacing, a fault that drops replies, and a
+// traffic log. Used by the in-process device "ZQN Tarvo Simulator" and by the stand-alone
+// simulator on virtual ports.
+
+#include "device/UnitSimulator.h"
+#include "midi/InProcessMidi.h"
+
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <mutex>
+
+inline const QString SimulatorDeviceName = QStringLiteral("ZQN Tarvo Simulator");
+
+struct TSimulatorOptions {
+  // Replies take as long as on a 31,250-baud DIN cable: 320 microseconds per byte.
+  bool Paced = false;
+  // Time the unit needs to load a preset after a select or program change.
+  int PresetLoadMs = 0;
+  // Drop every n-th reply (0: never), to exercise the program's time-outs.
+  int DropEveryNth = 0;
+};
+
+class TSimulatorSession {
+ public:
+  using TSend = std::function<void(const QByteArray&)>;
+  using TLog = std::function<void(const QString&)>;
+
+  TSimulatorSession();
+
+  // Handles one message from the program and sends the replies through send, paced as set.
+  // Runs on the cable's thread.
+  void Handle(TBytes message, const TSend& send);
+
+  // The unit and the options are guarded: lock before touching them from another thread.
+  std::unique_lock<std::mutex> Lock() { return std::unique_lock(mutex_); }
+  TUnitSimulator& Unit() { return unit_; }
+  TSimulatorOptions& Options() { return options_; }
+  // Called for each message in and out, with a time stamp, when set.
+  TLog OnLog;
+
+  static std::chrono::microseconds WireTime(qsizetype bytes) {
+    return std::chrono::microseconds(320 * bytes);
+  }
+
+ private:
+  std::mutex mutex_;
+  TUnitSimulator unit_;
+  TSimulatorOptions options_;
+  std::uint64_t replies_ = 0;
+  std::chrono::steady_clock::time_point start_;
+};
+
+class TSimulatorFarEnd : public TMidiFarEnd {
+ public:
+  explicit TSimulatorFarEnd(std::shared_ptr<TSimulatorSession> session)
+      : session_(std::move(session)) {}
+  void Receive(TInProcessDevice& device, std::span<const std::uint8_t> message) override;
+  TSimulatorSession& Session() { return *session_; }
+
+ private:
+  std::shared_ptr<TSimulatorSession> session_;
+};
+
+// Lists the simulator among the program's MIDI devices (input and output "ZQN Tarvo Simulator").
+std::shared_ptr<TSimulatorSession> InstallSimulatorDevice(TInProcessMidi& devices);
