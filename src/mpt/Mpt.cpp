@@ -1,0 +1,54 @@
+#include "mpt/Mpt.h"
+
+#include "device/DeviceMessages.h"
+#include "preset/SplitByte.h"
+
+#include <QIODevice>
+
+Tmpt::Tmpt() {
+  Header = {SysExStart, ManufacturerId, DeviceChannel, ModelId, CmdMptDump};
+  SetDefaultEntries();
+}
+
+int Tmpt::ImageEntryCount() {
+  return PreKineticMode ? PreKineticEntryCount : EntryCount;
+}
+
+void Tmpt::SetDefaultEntries() {
+  for (int i = 0; i < EntryCount; ++i) Entries[static_cast<std::size_t>(i)] = i;
+}
+
+void Tmpt::LoadFromStream(QIODevice& stream) {
+  if (!stream.seek(0)) throw EMptError(QStringLiteral("Stream read error"));
+  const QByteArray image = stream.read(MptDumpLength);
+  if (image.size() != MptDumpLength) throw EMptError(QStringLiteral("Stream read error"));
+  LoadFromImage(image);
+}
+
+void Tmpt::LoadFromImage(const QByteArray& image) {
+  if (image.size() < MptDumpLength) throw EMptError(QStringLiteral("Stream read error"));
+  const auto* b = reinterpret_cast<const std::uint8_t*>(image.constData());
+  for (int i = 0; i < 5; ++i) Header[static_cast<std::size_t>(i)] = b[i];
+  const int count = ImageEntryCount();
+  for (int i = 0; i < count; ++i)
+    Entries[static_cast<std::size_t>(i)] = TSplitByte().SetBytes(b[5 + 2 * i], b[6 + 2 * i]);
+  Trailer = b[MptDumpLength - 1];
+}
+
+QByteArray Tmpt::Image() const {
+  QByteArray image;
+  image.reserve(MptDumpLength);
+  for (std::uint8_t h : Header) image.append(char(h));
+  const int count = ImageEntryCount();
+  for (int i = 0; i < count; ++i) {
+    const TSplitByte pair(Entries[static_cast<std::size_t>(i)]);
+    image.append(char(pair.Low)).append(char(pair.High));
+  }
+  image.append(char(Trailer));
+  return image;
+}
+
+void Tmpt::SaveToStream(QIODevice& stream) const {
+  const QByteArray image = Image();
+  if (stream.write(image) != image.size()) throw EMptError(QStringLiteral("Stream write error"));
+}

@@ -1,0 +1,84 @@
+#include "device/DeviceMessages.h"
+#include "mpt/Mpt.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+
+namespace {
+
+class MptTable : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    SetPreKineticMode(false);
+    DeviceChannel = 0;
+  }
+  static QByteArray Saved(const Tmpt& t) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    t.SaveToStream(buffer);
+    return bytes;
+  }
+};
+
+TEST_F(MptTable, NewTableSavesTheIdentityImage) {
+  DeviceChannel = 3;
+  const QByteArray image = Saved(Tmpt());
+  ASSERT_EQ(image.size(), 406);
+  EXPECT_EQ(image.left(9), QByteArray::fromHex("F01A03151300000100"));
+  EXPECT_EQ(image.mid(5 + 2 * 127, 4), QByteArray::fromHex("7F000001"));  // 127, then 128
+  EXPECT_EQ(image.mid(5 + 2 * 199, 2), QByteArray::fromHex("4701"));
+  EXPECT_EQ(static_cast<std::uint8_t>(image.back()), 0xF7);
+  EXPECT_TRUE(IsMptDump(AsBytes(image)));
+}
+
+TEST_F(MptTable, RoundTripKeepsTheSourceChannel) {
+  Tmpt t;
+  for (int i = 0; i < Tmpt::EntryCount; ++i) t.SetEntry(i, (i * 37) % 200);
+  QByteArray image = Saved(t);
+  image[2] = char(9);  // received from a unit on channel 9
+  QBuffer in(&image);
+  in.open(QIODevice::ReadOnly);
+  in.seek(100);  // loading reads from the start whatever the position
+  Tmpt loaded;
+  loaded.LoadFromStream(in);
+  EXPECT_EQ(loaded.Entries, t.Entries);
+  EXPECT_EQ(Saved(loaded), image);
+}
+
+TEST_F(MptTable, ShortStreamChangesNothing) {
+  Tmpt t;
+  t.SetEntry(0, 42);
+  QByteArray shortImage = Saved(Tmpt()).left(405);
+  QBuffer in(&shortImage);
+  in.open(QIODevice::ReadOnly);
+  try {
+    t.LoadFromStream(in);
+    FAIL() << "a short stream must not load";
+  } catch (const EMptError& e) {
+    EXPECT_EQ(e.Message(), "Stream read error");
+  }
+  EXPECT_EQ(t.Entry(0), 42);
+  EXPECT_EQ(t.Header[4], 0x13);
+}
+
+TEST_F(MptTable, PreKineticImageCarriesOnly128Entries) {
+  SetPreKineticMode(true);
+  Tmpt t;
+  t.SetEntry(150, 7);
+  const QByteArray image = Saved(t);
+  ASSERT_EQ(image.size(), 262);
+  EXPECT_EQ(image[4], char(0x0C));
+  EXPECT_EQ(static_cast<std::uint8_t>(image[261]), 0xF7);
+  Tmpt other;
+  other.SetEntry(150, 99);
+  QByteArray copy = image;
+  QBuffer in(&copy);
+  in.open(QIODevice::ReadOnly);
+  other.LoadFromStream(in);
+  EXPECT_EQ(other.Entry(150), 99);  // entries 128..199 are neither written nor read
+  EXPECT_EQ(other.Entry(127), 127);
+}
+
+}  // namespace
