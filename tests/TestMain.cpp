@@ -9,6 +9,8 @@ using TestApp = QCoreApplication;
 #endif
 
 int main(int argc, char** argv) {
+  // Widget tests never open real windows, also when run (or listed by CTest) outside ./zqn test.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   TestApp app(argc, argv);
   TestApp::setOrganizationName("Marvandel");
