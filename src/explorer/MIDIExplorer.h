@@ -1,0 +1,295 @@
+#pragma once
+
+// The MIDI explorer window: owns the program's one MIDI input port and one output port, lets the
+// user pick the devices from menus, logs every received event in the monitor, keeps a hexadecimal
+// message buffer that can be sent to the output, and shows a file pane. The program's main window
+// derives from it and adds the unit's work through the virtual hooks; start-up is done by
+// InitExplorer, not by the constructor.
+
+#include "explorer/FileListing.h"
+#include "explorer/MsgBuffer.h"
+#include "midi/MidiInput.h"
+#include "midi/MidiOutput.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <vector>
+
+class QAbstractItemView;
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QLabel;
+class QListView;
+class QMenu;
+class QModelIndex;
+class QSplitter;
+class QStackedWidget;
+class QStandardItem;
+class QStandardItemModel;
+class QStatusBar;
+class QTabWidget;
+class QToolButton;
+class QTreeView;
+class QWidget;
+class TkxMIDIMenuItem;
+class TkxRegUtil;
+class TMonitorLog;
+class TMsgBufEdit;
+
+class TfrmMIDIExplorer : public QMainWindow {
+  Q_OBJECT
+ public:
+  // The log keeps at most this many lines, dropping the oldest.
+  static constexpr int MaxLogLines = 500;
+  // Log lines are cut to this many characters.
+  static constexpr int MaxLogLineLength = 255;
+  // Events taken from the input port before the window lets other work run again.
+  static constexpr int MaxEventsPerTurn = 1024;
+  static constexpr int DesignPageWidth = 460;
+
+  enum TLogAction { laLoadEvent = 0, laEdit = 1, laSend = 2 };
+  enum TFileAction { faEdit = 0, faSend = 1 };
+
+  // The drivers are the ports' MIDI services; tests hand in private in-process ones.
+  explicit TfrmMIDIExplorer(QWidget* parent = nullptr,
+                            std::shared_ptr<IMidiInDriver> inDriver = DefaultMidiInDriver(),
+                            std::shared_ptr<IMidiOutDriver> outDriver = DefaultMidiOutDriver());
+  ~TfrmMIDIExplorer() override;
+
+  // ---- Hooks, in the order the main window knows them.
+  virtual void DoFormShow();
+  virtual void DoFormActivate();
+  virtual void DoFormKeyDown(int& key, Qt::KeyboardModifiers shift);
+  virtual void DoFormClose();
+  virtual void DoFormDestroy();
+  virtual void ProcessMidiInput(TMidiInput* sender);
+  virtual void LoadFileIntoBuffer(const QString& fileName);
+  virtual void EditBuffer() = 0;
+  virtual bool CheckMidiOut(bool showMonitor);
+  virtual void AddLogLine(const QString& text);
+  virtual void DeleteLogItem(int index);
+  virtual void UpdateBufferMenu();
+  virtual void InitExplorer(TkxRegUtil* regUtil, const QString& appTitle);
+
+  // ---- Services for the derived window.
+  // Shows the text at once and lets pending events run, so it is seen during long work.
+  void ShowStatus(const QString& text);
+  void AddMenuBeforeHelp(QMenu* topItem);
+  void AddBufferMenuItem(QAction* item);
+  void RefreshFileList();
+  // Parses the editor's text into the buffer; false (with a message box) when it is refused.
+  bool ParseBuffer();
+  void SendBuffer();
+  void ShowBufferBytes(const QString& text);
+  void LoadEventIntoBuffer(const TMyMidiEvent& event);
+  // Runs the destroy hook once; the destructor does it for whoever did not.
+  void FormDestroy();
+
+  TMidiInput* MidiInput() const { return midiInput_.get(); }
+  TMidiOutput* MidiOutput() const { return midiOutput_.get(); }
+  int OutputChannel() const { return outputChannel_; }
+  TkxRegUtil* RegUtil() const { return regUtil_; }
+  const QString& AppTitle() const { return appTitle_; }
+  bool Initialized() const { return initialized_; }
+  bool InsertMode() const;
+
+  // The message buffer; the derived window may write bytes and BufferLength directly.
+  TMsgBuffer MessageBuffer;
+  std::int32_t BufferLength() const { return MessageBuffer.BufferLength; }
+  // The file last loaded with LoadFileIntoBuffer; empty after an event is loaded or after editing.
+  QString BufferSourceFile;
+
+  // ---- Monitor log.
+  int LogCount() const;
+  QString LogLine(int index) const;
+  TMyMidiEvent* LogEvent(int index) const;  // null for lines without an event
+  // Brings the log's view up to date now instead of at its next frame.
+  void FlushLogView();
+  TMonitorLog* LogModel() const { return log_; }
+  int LogAction() const { return logAction_; }
+  int FileAction() const { return fileAction_; }
+
+  // ---- File pane.
+  const QString& CurrentFolder() const { return currentFolder_; }
+  // Makes an existing folder the current one and lists it; "Invalid folder: " box otherwise.
+  void SetFolder(const QString& path);
+  // Full paths of the selected entries that are not folders, in list order.
+  QStringList GetSelectedPathFileNames();
+  int SortKey() const { return sortKey_; }
+  bool SortAscending() const { return sortAscending_; }
+  // The listed entries in list order.
+  const std::vector<TFileEntry>& FileEntries() const { return entries_; }
+  QString FileInfoText(int panel) const;
+  QString StatusText(int panel) const;
+
+  // Where "contents.htm" is looked for; the program's own folder unless set.
+  QString HelpFolder() const;
+  void SetHelpFolder(const QString& folder) { helpFolder_ = folder; }
+
+ signals:
+  // Every text ShowStatus shows, in order.
+  void StatusShown(const QString& text);
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void changeEvent(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+  // Runs ProcessMidiInput again on a later turn of the event loop, for events left waiting after
+  // MaxEventsPerTurn; overrides of ProcessMidiInput use it the same way.
+  void ScheduleMidiInput();
+
+  // Event handlers, named after the controls.
+  void FormShow();
+  void FormActivate();
+  void FormKeyDown(int& key, Qt::KeyboardModifiers shift);
+  void FormClose();
+  void InputDeviceClick(TkxMIDIMenuItem* item);
+  void OutputDeviceClick(TkxMIDIMenuItem* item);
+  void miSendClick();
+  void miSaveAsClick();
+  void miClearOutClick();
+  void miClearInClick();
+  void miContentsClick();
+  void miAboutClick();
+  void ChannelClick(QAction* item);
+  void LogActionClick(QAction* item);
+  void FileActionClick(QAction* item);
+  void popInLogPopup();
+  void pmiDeleteClick();
+  void pmiCopySelectedTextClick();
+  void pmiLoadEventIntoBufferClick();
+  void lbxLogDblClick();
+  void pgcTabChange(int index);
+  void pmiPasteClick();
+  void pmiSelectAllClick();
+  void SaveBuffer();
+  void lvwFileListClick(const QModelIndex& index);
+  void lvwFileListDblClick();
+  void lvwFileListEdited(QStandardItem* item);
+  void lvwFileListColumnClick(int column);
+  void pmiDeleteFileClick();
+  void btnPrevFolderClick();
+  void btnBrowseClick();
+  void cbxFolderSelect(int index);
+  void cbxFolderEnter();
+  void SetFileView(int view);
+
+  // ---- Controls, with their object names.
+  TMsgBufEdit* memMsgBuf = nullptr;
+  QSplitter* splVertical = nullptr;
+  QTabWidget* pgcTab = nullptr;
+  QWidget* tsExplorer = nullptr;
+  QWidget* tsMonitor = nullptr;
+  QListView* lbxLog = nullptr;
+  QStatusBar* stbStatBar = nullptr;
+  QMenu* miFile = nullptr;
+  QAction* miSaveAs = nullptr;
+  QAction* miClearOut = nullptr;
+  QAction* miExit = nullptr;
+  QMenu* miMIDIIn = nullptr;
+  QAction* miClearIn = nullptr;
+  QMenu* miMIDIOut = nullptr;
+  QAction* miSend = nullptr;
+  QMenu* miTransmitonchannel = nullptr;
+  std::vector<QAction*> miChannel;  // miChannel1 .. miChannel16
+  QMenu* miHelp = nullptr;
+  QAction* miContents = nullptr;
+  QAction* miAbout = nullptr;
+  QMenu* popInLog = nullptr;
+  QAction* pmiDelete = nullptr;
+  QAction* pmiClearinputLog = nullptr;
+  QAction* pmiCopySelectedText = nullptr;
+  QMenu* pmiSetDblClickLogOpt = nullptr;
+  QAction* pmiSetLogLoadEvent = nullptr;
+  QAction* pmiSetLogEdit = nullptr;
+  QAction* pmiSetLogSend = nullptr;
+  QMenu* popMsgBuf = nullptr;
+  QAction* pmiUndo = nullptr;
+  QAction* pmiCut = nullptr;
+  QAction* pmiCopy = nullptr;
+  QAction* pmiPaste = nullptr;
+  QAction* pmiSelectAll = nullptr;
+  QAction* pmiBufClear = nullptr;
+  QAction* pmiSendtoMIDIOut = nullptr;
+  QAction* pmiSave = nullptr;
+  // File pane.
+  QToolButton* btnBrowse = nullptr;
+  QToolButton* btnPrevFolder = nullptr;
+  QToolButton* btnFileDetails = nullptr;
+  QToolButton* btnFileList = nullptr;
+  QToolButton* btnFileIcons = nullptr;
+  QComboBox* cbxFolder = nullptr;
+  QStackedWidget* stkFileViews = nullptr;
+  QTreeView* lvwFileList = nullptr;       // details
+  QListView* lvwFileListIcons = nullptr;  // plain list and large icons, same items
+  QStatusBar* stbFileInfo = nullptr;
+  QMenu* popFileList = nullptr;
+  QAction* pmiRefresh = nullptr;
+  QAction* pmiDeleteFile = nullptr;
+  QMenu* pmiSetDblClickFileOpt = nullptr;
+  QAction* pmiSetFileEdit = nullptr;
+  QAction* pmiSetFileSend = nullptr;
+
+ private:
+  void CreateControls();
+  void CreateMenus();
+  void CreateFilePane();
+  void ReadFolderHistory();
+  void WriteFolderHistory();
+  void SetStatusPanels(const QString& text);
+  void UpdateModePanel();
+  void RememberInt(const QString& name, int value);
+  int SelectedLogIndex() const;
+  QAbstractItemView* ActiveFileView() const;
+  QModelIndex FileIndexAt(int row) const;
+  void SelectFirstFile();
+  void FocusFileList();
+  // Moves `folder` to the top of the history (inserting it when new) and selects it.
+  void PutFolderOnTop(const QString& folder);
+  void SendTextBuffer();
+
+  std::shared_ptr<IMidiInDriver> inDriver_;
+  std::shared_ptr<IMidiOutDriver> outDriver_;
+  std::unique_ptr<TMidiInput> midiInput_;
+  std::unique_ptr<TMidiOutput> midiOutput_;
+  std::vector<std::unique_ptr<TkxMIDIMenuItem>> inputItems_;
+  std::vector<std::unique_ptr<TkxMIDIMenuItem>> outputItems_;
+  QActionGroup* inputGroup_ = nullptr;
+  QActionGroup* outputGroup_ = nullptr;
+  TkxRegUtil* regUtil_ = nullptr;
+  QString appTitle_;
+  int outputChannel_ = 0;
+  int logAction_ = laLoadEvent;
+  int fileAction_ = faEdit;
+  bool initialized_ = false;
+  bool destroyed_ = false;
+  bool retryPosted_ = false;
+  bool monitorMarked_ = false;
+  int pendingPageWidth_ = DesignPageWidth;
+  QString helpFolder_;
+  QLabel* statusPanel0_ = nullptr;
+  QLabel* statusPanel1_ = nullptr;
+  QLabel* fileInfoPanel0_ = nullptr;
+  QLabel* fileInfoPanel1_ = nullptr;
+  TMonitorLog* log_ = nullptr;
+  // Key preview: the key event last shown to DoFormKeyDown and where it was going, so the same
+  // event is not previewed again while it travels up to the window.
+  const QEvent* previewedKey_ = nullptr;
+  QPointer<QObject> previewedTarget_;
+
+  // File pane state.
+  QString currentFolder_;
+  int sortKey_ = fsName;
+  bool sortAscending_ = true;
+  QStringList selectedFileNames_;
+  std::vector<TFileEntry> entries_;
+  QStandardItemModel* fileModel_ = nullptr;
+  bool fillingFiles_ = false;
+};

@@ -1,0 +1,157 @@
+// The message buffer side of the explorer window: parsing, sending, saving and loading the
+// hexadecimal editor's content.
+
+#include "app/DialogService.h"
+#include "explorer/MIDIExplorer.h"
+#include "explorer/MsgBufEdit.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextCursor>
+
+bool TfrmMIDIExplorer::ParseBuffer() {
+  const QString text = memMsgBuf->toPlainText();
+  const TParseResult result = ParseHexText(text, MessageBuffer);
+  if (result == TParseResult::Ok) return true;
+  MessageDlg(this, QStringLiteral("Sorry..."), ParseErrorText(result, text), QMessageBox::Warning,
+             QMessageBox::Ok);
+  return false;
+}
+
+void TfrmMIDIExplorer::SendBuffer() {
+  if (!CheckMidiOut(false)) return;
+  if (MessageBuffer.BufferLength == 0) {
+    ShowStatus(QStringLiteral("Buffer is empty; nothing to send"));
+    return;
+  }
+  midiOutput_->PutLong(MessageBuffer.Bytes.data(),
+                       static_cast<std::uint16_t>(MessageBuffer.BufferLength));
+  ShowStatus(QStringLiteral("Message buffer sent to MIDI Out"));
+}
+
+void TfrmMIDIExplorer::SendTextBuffer() {
+  if (memMsgBuf->TextIsEmpty()) return;
+  if (ParseBuffer()) SendBuffer();
+}
+
+void TfrmMIDIExplorer::miSendClick() {
+  SendTextBuffer();
+}
+
+void TfrmMIDIExplorer::miSaveAsClick() {
+  if (!memMsgBuf->TextIsEmpty()) SaveBuffer();
+}
+
+void TfrmMIDIExplorer::SaveBuffer() {
+  if (!ParseBuffer()) return;
+  if (MessageBuffer.BufferLength == 0) {
+    ShowStatus(QStringLiteral("Buffer is empty; nothing to save"));
+    return;
+  }
+  TFileRequest dlgSave;
+  dlgSave.parent = this;
+  dlgSave.caption = QStringLiteral("Save message buffer as");
+  dlgSave.directory = currentFolder_;
+  dlgSave.filter =
+      QStringLiteral("Preset files (*.zqn);;MIDI program tables (*.mpt);;All files (*)");
+  dlgSave.selectedFilter = QStringLiteral("All files (*)");
+  const std::optional<TFileAnswer> answer = Dialogs().SaveFile(dlgSave);
+  if (!answer) return;
+  const QString fileName = answer->File();
+  QFile file(fileName);
+  qint64 written = -1;
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    written = file.write(reinterpret_cast<const char*>(MessageBuffer.Bytes.data()),
+                         MessageBuffer.BufferLength);
+    if (!file.flush()) written = -1;
+    file.close();
+  }
+  if (written != MessageBuffer.BufferLength) {
+    MessageDlg(
+        this, QStringLiteral("Sorry..."),
+        QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + file.errorString(),
+        QMessageBox::Warning, QMessageBox::Ok);
+    return;
+  }
+  ShowStatus(QStringLiteral("Saved ") + QString::number(written) + QStringLiteral(" bytes to ") +
+             fileName);
+  RefreshFileList();
+}
+
+void TfrmMIDIExplorer::miClearOutClick() {
+  memMsgBuf->clear();
+  MessageBuffer.Clear();
+}
+
+void TfrmMIDIExplorer::pmiPasteClick() {
+  memMsgBuf->PasteHex();
+}
+
+void TfrmMIDIExplorer::pmiSelectAllClick() {
+  memMsgBuf->setFocus();
+  memMsgBuf->selectAll();
+}
+
+void TfrmMIDIExplorer::UpdateBufferMenu() {
+  const bool hasText = !memMsgBuf->TextIsEmpty();
+  pmiUndo->setEnabled(memMsgBuf->document()->isUndoAvailable());
+  const bool selection = memMsgBuf->textCursor().hasSelection();
+  pmiCopy->setEnabled(selection);
+  pmiCut->setEnabled(selection);
+  pmiPaste->setEnabled(TMsgBufEdit::ClipboardHoldsHex());
+  pmiSendtoMIDIOut->setEnabled(hasText);
+  pmiSelectAll->setEnabled(hasText);
+  pmiSave->setEnabled(hasText);
+  pmiBufClear->setEnabled(hasText);
+}
+
+void TfrmMIDIExplorer::ShowBufferBytes(const QString& text) {
+  memMsgBuf->setPlainText(text);
+  if (memMsgBuf->TextIsEmpty() && !text.isEmpty()) {
+    MessageDlg(this, QStringLiteral("Sorry..."), QStringLiteral("File is too large for editor"),
+               QMessageBox::Warning, QMessageBox::Ok);
+  }
+  memMsgBuf->setFocus();
+  QTextCursor c = memMsgBuf->textCursor();
+  c.movePosition(QTextCursor::Start);
+  memMsgBuf->setTextCursor(c);
+}
+
+void TfrmMIDIExplorer::LoadEventIntoBuffer(const TMyMidiEvent& event) {
+  const QString text = MessageBuffer.LoadEvent(event);
+  ShowBufferBytes(text);
+  BufferSourceFile.clear();
+}
+
+void TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
+  setWindowTitle(fileName + QStringLiteral(" - ") + appTitle_);
+  MessageBuffer.Clear();
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) {
+    MessageDlg(
+        this, QStringLiteral("Sorry..."),
+        QStringLiteral("Could not read ") + fileName + QStringLiteral(": ") + file.errorString(),
+        QMessageBox::Warning, QMessageBox::Ok);
+    ShowBufferBytes(QString());
+    BufferSourceFile.clear();
+    return;
+  }
+  const qint64 size = file.size();
+  const QString text = MessageBuffer.LoadBytes(file.read(MsgBufferSize));
+  file.close();
+  if (size > MsgBufferSize) {
+    MessageDlg(this, QStringLiteral("Sorry..."),
+               fileName + QStringLiteral(" filesize (") + QString::number(size) +
+                   QStringLiteral(" bytes) is too big for buffer.") +
+                   QStringLiteral("\nDo not save this file or data loss will occur!"),
+               QMessageBox::Warning, QMessageBox::Ok);
+    ShowStatus(QStringLiteral("Read ") + QString::number(MsgBufferSize) +
+               QStringLiteral(" bytes from ") + fileName + QStringLiteral(" (filesize ") +
+               QString::number(size) + QStringLiteral(" is too big for buffer)"));
+  } else {
+    ShowStatus(QStringLiteral("Read ") + QString::number(size) + QStringLiteral(" bytes from ") +
+               fileName);
+  }
+  ShowBufferBytes(text);
+  BufferSourceFile = fileName;
+}
