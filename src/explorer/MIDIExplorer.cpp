@@ -691,19 +691,27 @@ void TfrmMIDIExplorer::ProcessMidiInput(TMidiInput* sender) {
     std::unique_ptr<TMyMidiEvent> event = port->GetMidiEvent();
     if (!event) break;
     ++taken;
-    if (LogCount() > MaxLogLines - 1) DeleteLogItem(0);
-    const QString line = MonitorLineText(*event, MaxLogLineLength);
-    lastLength = MidiEventLength(*event);
-    AddLogLine(line);
-    if (LogCount() > 0) log_->Attach(LogCount() - 1, std::move(event));
+    lastLength = LogMidiEvent(std::move(event));
   }
-  if (taken == 0) return;
+  if (lastLength >= 0) ShowReceivedStatus(lastLength);
+}
+
+int TfrmMIDIExplorer::LogMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
+  if (LogCount() > MaxLogLines - 1) DeleteLogItem(0);
+  const QString line = MonitorLineText(*event, MaxLogLineLength);
+  const int length = MidiEventLength(*event);
+  AddLogLine(line);
+  if (LogCount() > 0) log_->Attach(LogCount() - 1, std::move(event));
   if (pgcTab->currentWidget() != tsMonitor && !monitorMarked_) {
     pgcTab->setTabText(pgcTab->indexOf(tsMonitor), kMonitorCaptionNew);
     monitorMarked_ = true;
   }
+  return length;
+}
+
+void TfrmMIDIExplorer::ShowReceivedStatus(int length) {
   // One status per batch: the text of the last event is what stays visible anyway.
-  SetStatusPanels(QStringLiteral("Received ") + QString::number(lastLength) +
+  SetStatusPanels(QStringLiteral("Received ") + QString::number(length) +
                   QStringLiteral(" MIDI in bytes"));
 }
 

@@ -133,6 +133,11 @@ class TfrmMIDIExplorer : public QMainWindow {
   void StatusShown(const QString& text);
 
  protected:
+  // Logs one received event as the monitor does (the oldest line goes beyond the cap, the line
+  // keeps its event, the monitor page is marked) and returns the event's length in bytes.
+  int LogMidiEvent(std::unique_ptr<TMyMidiEvent> event);
+  // "Received N MIDI in bytes", once per batch of events.
+  void ShowReceivedStatus(int length);
   void showEvent(QShowEvent* e) override;
   void changeEvent(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;

@@ -1,0 +1,318 @@
+#include "device/Main.h"
+
+#include "app/DialogService.h"
+#include "app/kxUtility.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QIODevice>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+
+// Shows the busy cursor for the lifetime of the object.
+struct TBusyCursor {
+  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+const char* const kObsoleteValues[] = {"ZQN_REQ_DELAY", "LEFT_PANE_WIDTH", "RECT_MAIN", "RECT_MPT"};
+
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget* parent, std::shared_ptr<IMidiInDriver> inDriver,
+                   std::shared_ptr<IMidiOutDriver> outDriver)
+    : TfrmMIDIExplorer(parent, std::move(inDriver), std::move(outDriver)) {
+  setObjectName(QStringLiteral("frmMain"));
+  timPresetReq = new QTimer(this);
+  timPresetReq->setObjectName(QStringLiteral("timPresetReq"));
+  timPresetReq->setInterval(10000);
+  connect(timPresetReq, &QTimer::timeout, this, &TfrmMain::timPresetReqTimer);
+}
+
+TfrmMain::~TfrmMain() {
+  DoFormDestroy();
+}
+
+void TfrmMain::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle) {
+  TfrmMIDIExplorer::InitExplorer(regUtil, appTitle);
+  for (const char* name : kObsoleteValues) regUtil->DeleteValue(QString::fromLatin1(name));
+
+  BuildRequestsMenu();
+  miPreKinetic->setChecked(regUtil->ReadBool(QStringLiteral("PRE_KINETIC"), true, false));
+  miBypass->setChecked(false);
+
+  RequestDelay = regUtil->ReadInteger(QStringLiteral("ZQNReqDelay"), true, DefaultRequestDelay);
+  // A zero (or a damaged negative) delay would make every wait and time-out instant.
+  if (RequestDelay <= 0) RequestDelay = DefaultRequestDelay;
+  DeviceChannel = static_cast<std::uint8_t>(OutputChannel());
+  ApplyPreKineticMode();
+  Device.CurrentBank = -1;
+  if (!childWindows_) childWindows_ = new TChildWindowList;
+}
+
+void TfrmMain::BuildRequestsMenu() {
+  miZQNRequests = new QMenu(QStringLiteral("ZQN Tarvo Requests"), this);
+  miZQNRequests->setObjectName(QStringLiteral("miZQNRequests"));
+  auto add = [this](const char* name, const QString& caption, auto handler) {
+    QAction* a = miZQNRequests->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+  };
+  miGetCurrentPreset = add("miGetCurrentPreset", QStringLiteral("Get current preset only (F10)"),
+                           [this] { GetEditPreset(); });
+  miGetSaveEach = add("miGetSaveEach", QStringLiteral("Get/Save each preset individually..."),
+                      [this] { emit RequestSequence(true); });
+  miPrintList = add("miPrintList", QStringLiteral("Print list of presets..."),
+                    [this] { emit RequestSequence(false); });
+  miBulkDump = add("miBulkDump", QStringLiteral("Get preset bulk dump"), [this] {
+    SendRequest(AllPresetsRequestMessage(), true, QStringLiteral("All Preset Request issued"));
+  });
+  miZQNRequests->addSeparator();
+  miGetMPT = add("miGetMPT", QStringLiteral("Get MPT Table"), [this] {
+    SendRequest(MptRequestMessage(), true, QStringLiteral("MPT Request issued"));
+  });
+  miBypass = add("miBypass", QStringLiteral("Bypass"), [this] { BypassClick(); });
+  miBypass->setCheckable(true);
+  miZQNRequests->addSeparator();
+  for (int b = 0; b < BankCount; ++b) {
+    const QString letter = TDeviceState::BankLetter(b);
+    miBank[b] = add(qPrintable("miBank" + letter), QStringLiteral("Select Bank &") + letter,
+                    [this, b] { SelectBankClick(b); });
+  }
+  miZQNRequests->addSeparator();
+  miPreKinetic =
+      add("miPreKinetic", QStringLiteral("Use Pre-Kinetic options"), [this] { PreKineticClick(); });
+  miPreKinetic->setCheckable(true);
+  AddMenuBeforeHelp(miZQNRequests);
+
+  // The unit can only be reached with both directions of the cable.
+  const bool devices = MidiInput()->NumDevs() > 0 && MidiOutput()->NumDevs() > 0;
+  miZQNRequests->setEnabled(devices);
+  miZQNRequests->menuAction()->setEnabled(devices);
+
+  pmiEdit = new QAction(QStringLiteral("&Edit..."), this);
+  pmiEdit->setObjectName(QStringLiteral("pmiEdit"));
+  connect(pmiEdit, &QAction::triggered, this, [this] { EditBuffer(); });
+  AddBufferMenuItem(pmiEdit);
+}
+
+void TfrmMain::ApplyPreKineticMode() {
+  SetPreKineticMode(miPreKinetic->isChecked());
+  miBank[0]->setEnabled(!PreKineticMode);
+  for (int b = 1; b < BankCount; ++b) miBank[b]->setEnabled(miBank[0]->isEnabled());
+}
+
+void TfrmMain::DoFormShow() {
+  OnlineCheck();
+  TfrmMIDIExplorer::DoFormShow();
+}
+
+void TfrmMain::DoFormClose() {
+  if (TkxRegUtil* reg = RegUtil()) {
+    reg->WriteInteger(QStringLiteral("ZQNReqDelay"), RequestDelay);
+    reg->WriteBool(QStringLiteral("PRE_KINETIC"), miPreKinetic && miPreKinetic->isChecked());
+  }
+  TfrmMIDIExplorer::DoFormClose();
+}
+
+void TfrmMain::DoFormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  timPresetReq->stop();
+  delete childWindows_;  // frees every editor opened from the buffer
+  childWindows_ = nullptr;
+  while (!ownedObjects_.isEmpty()) {
+    QObject* o = ownedObjects_.takeLast();
+    if (!o->parent()) delete o;
+  }
+  TfrmMIDIExplorer::DoFormDestroy();
+}
+
+void TfrmMain::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
+  TfrmMIDIExplorer::DoFormKeyDown(key, shift);
+  if (key == Qt::Key_F10) {
+    GetEditPreset();
+    key = 0;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Incoming events
+
+void TfrmMain::ProcessMidiInput(TMidiInput* sender) {
+  TMidiInput* port = sender ? sender : MidiInput();
+  if (!port) return;
+  int taken = 0;
+  int lastLength = -1;
+  while (port->MessageCount() > 0) {
+    // As in the explorer: a device that never pauses must not starve the window.
+    if (taken == MaxEventsPerTurn) {
+      ScheduleMidiInput();
+      break;
+    }
+    std::unique_ptr<TMyMidiEvent> event = port->GetMidiEvent();
+    if (!event) break;
+    ++taken;
+    if (Running) {
+      // A request sequence takes only preset dumps; everything else would be in its way.
+      continue;
+    }
+    if (event->HasSysex()) {
+      if (const auto report = Device.TakeReport(event->SysexBytes())) {
+        if (report->BypassChanged) miBypass->setChecked(Device.Bypass);
+        if (!report->Status.isEmpty()) ShowStatus(report->Status);
+        continue;
+      }
+    }
+    lastLength = LogMidiEvent(std::move(event));
+  }
+  if (lastLength >= 0) ShowReceivedStatus(lastLength);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Online check and queries
+
+void TfrmMain::OnlineCheck() {
+  if (!MidiOutput() || !MidiOutput()->IsOpen()) return;
+  TBusyCursor busy;
+  timPresetReq->setInterval(10 * RequestDelay);
+  timPresetReq->start();
+  Device.PendingQueries = 0;
+  QueryParam(ParamBypass);
+  if (!PreKineticMode) QueryParam(ParamBank);
+  QCoreApplication::processEvents();
+}
+
+void TfrmMain::QueryParam(std::uint8_t param) {
+  ++Device.PendingQueries;
+  SendSysex(QueryParamMessage(param));
+  Delay(RequestDelay);
+}
+
+void TfrmMain::timPresetReqTimer() {
+  if (!Running) {
+    if (Device.PendingQueries > 0) {
+      Device.PendingQueries = 0;
+      ShowStatus(
+          QStringLiteral("No response received from ZQN Tarvo - are you connected properly?"));
+    }
+    timPresetReq->stop();
+  }
+}
+
+int TfrmMain::OnGetPresetNo() {
+  if (!MidiOutput() || !MidiOutput()->IsOpen()) return -1;
+  Device.CurrentPresetNo = -1;
+  QueryParam(ParamCurrentPreset);
+  QCoreApplication::processEvents();
+  if (Device.CurrentPresetNo == -1) Delay(RequestDelay);
+  return Device.CurrentPresetNo;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void TfrmMain::SendSysex(const QByteArray& message) {
+  try {
+    MidiOutput()->PutLong(message);
+  } catch (const EmidioutputError& e) {
+    MessageDlg(this, QStringLiteral("MIDI Out error"), e.Message(), QMessageBox::Critical,
+               QMessageBox::Ok);
+  }
+}
+
+void TfrmMain::SendRequest(const QByteArray& message, bool showMonitor, const QString& status) {
+  if (!CheckMidiOut(showMonitor)) return;
+  SendSysex(message);
+  if (!status.isEmpty()) ShowStatus(status);
+}
+
+void TfrmMain::GetEditPreset() {
+  SendRequest(GetEditPresetMessage(), true, QString());
+}
+
+void TfrmMain::BypassClick() {
+  // The menu has already inverted the check mark; it stays so even when nothing can be sent.
+  if (!CheckMidiOut(false)) return;
+  if (miBypass->isChecked()) {
+    ShowStatus(QStringLiteral("Bypass activation request sent"));
+    SendSysex(BypassMessage(true));
+  } else {
+    ShowStatus(QStringLiteral("Bypass deactivation request sent"));
+    SendSysex(BypassMessage(false));
+  }
+}
+
+void TfrmMain::SelectBankClick(int bank) {
+  const QByteArray message = SelectBankMessage(bank);
+  if (message.isEmpty()) return;
+  SendRequest(
+      message, false,
+      QStringLiteral("Bank ") + TDeviceState::BankLetter(bank) + QStringLiteral(" selected"));
+}
+
+void TfrmMain::PreKineticClick() {
+  ApplyPreKineticMode();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Buffer and editor services
+
+bool TfrmMain::BufferHoldsPreset() {
+  const TMsgBuffer& b = MessageBuffer;
+  if (b.BufferLength != PresetDumpLength) return false;
+  const TBytes bytes(b.Bytes.data(), static_cast<std::size_t>(b.BufferLength));
+  if (!IsPresetDump(bytes)) return false;
+  ShowStatus(QStringLiteral("Preset loaded: ") + QuickTitle(bytes));
+  return true;
+}
+
+bool TfrmMain::BufferHoldsMpt() const {
+  const TMsgBuffer& b = MessageBuffer;
+  if (b.BufferLength != MptDumpLength) return false;
+  return IsMptDump(TBytes(b.Bytes.data(), static_cast<std::size_t>(b.BufferLength)));
+}
+
+void TfrmMain::EditBuffer() {
+  // The preset and program-table editors open the buffer here; the test shows what it holds.
+  if (BufferHoldsPreset()) return;
+  if (BufferHoldsMpt()) return;
+}
+
+void TfrmMain::UpdateBufferMenu() {
+  TfrmMIDIExplorer::UpdateBufferMenu();
+  if (pmiEdit)
+    pmiEdit->setEnabled(BufferLength() == MptDumpLength || BufferLength() == PresetDumpLength);
+}
+
+QString TfrmMain::SendDump(QIODevice& stream, int expectedLength) {
+  if (!stream.seek(0)) return QStringLiteral("Stream read error");
+  const QByteArray dump = stream.readAll();
+  if (dump.isEmpty() || (expectedLength > 0 && dump.size() != expectedLength))
+    return QStringLiteral("Stream read error");
+  // A data byte of 80 or more would end the message early at the unit and scramble what
+  // follows; such a dump comes from a record that was never completed and is not sent.
+  for (qsizetype i = 1; i + 1 < dump.size(); ++i) {
+    if (static_cast<std::uint8_t>(dump[i]) >= 0x80)
+      return QStringLiteral("Not sent: the data holds a byte the unit cannot receive");
+  }
+  if (!CheckMidiOut(false)) return QStringLiteral("MIDI Out device not available");
+  SendSysex(dump);
+  return QStringLiteral("MIDI data sent to MIDI Out");
+}
+
+QString TfrmMain::OnSendPreset(QIODevice& stream) {
+  return SendDump(stream, PresetDumpLength);
+}
+QString TfrmMain::OnSendMPT(QIODevice& stream) {
+  return SendDump(stream, MptDumpLength);
+}
+
+void TfrmMain::OnSendRaw(const std::uint8_t* bytes, std::uint16_t length) {
+  MidiOutput()->PutLong(bytes, length);
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+// The program's main window: the MIDI explorer plus everything that talks to the ZQN Tarvo: the
+// online check and the unit's replies, the "ZQN Tarvo Requests" menu and F10, and the services
+// through which editor windows reach the unit.
+
+#include "device/DeviceState.h"
+#include "explorer/MIDIExplorer.h"
+
+#include <QList>
+#include <QPointer>
+
+class QIODevice;
+class QMenu;
+class QTimer;
+
+// Windows the main window opened from the message buffer. It owns them: emptying the list, or
+// destroying it, frees every window it holds, front to back.
+class TChildWindowList {
+ public:
+  TChildWindowList() = default;
+  TChildWindowList(const TChildWindowList&) = delete;
+  TChildWindowList& operator=(const TChildWindowList&) = delete;
+  ~TChildWindowList() { Clear(); }
+  void Add(QWidget* window) { windows_.append(window); }
+  int Count() const { return static_cast<int>(windows_.size()); }
+  QWidget* At(int i) const { return windows_.value(i); }
+  void Clear() {
+    while (!windows_.isEmpty()) delete windows_.takeFirst().data();
+  }
+
+ private:
+  QList<QPointer<QWidget>> windows_;
+};
+
+class TfrmMain : public TfrmMIDIExplorer {
+  Q_OBJECT
+ public:
+  static constexpr int DefaultRequestDelay = 1000;
+
+  explicit TfrmMain(QWidget* parent = nullptr,
+                    std::shared_ptr<IMidiInDriver> inDriver = DefaultMidiInDriver(),
+                    std::shared_ptr<IMidiOutDriver> outDriver = DefaultMidiOutDriver());
+  ~TfrmMain() override;
+
+  void InitExplorer(TkxRegUtil* regUtil, const QString& appTitle) override;
+  void DoFormShow() override;
+  void DoFormClose() override;
+  void DoFormDestroy() override;
+  void DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) override;
+  void ProcessMidiInput(TMidiInput* sender) override;
+  void EditBuffer() override;
+  void UpdateBufferMenu() override;
+
+  // Asks the unit for bypass (and bank) and reports what it says; a silent unit is reported when
+  // the request timer runs out.
+  void OnlineCheck();
+  // Sends a parameter query and waits RequestDelay with the event loop running, so the report is
+  // handled during the wait.
+  void QueryParam(std::uint8_t param);
+
+  // Services for editor windows.
+  // The unit's current preset number 1..200, or -1 when it did not answer.
+  int OnGetPresetNo();
+  // Sends the stream's whole content, from its start, as one message; returns the result text.
+  QString OnSendPreset(QIODevice& stream);
+  QString OnSendMPT(QIODevice& stream);
+  void OnSendRaw(const std::uint8_t* bytes, std::uint16_t length);
+
+  // The buffer tests: the first one shows "Preset loaded: " + title when it succeeds.
+  bool BufferHoldsPreset();
+  bool BufferHoldsMpt() const;
+
+  void ApplyPreKineticMode();
+
+  TDeviceState Device;
+  bool Running = false;
+  bool SaveToFiles = false;
+  TChildWindowList* ChildWindows() const { return childWindows_; }
+
+  // "ZQN Tarvo Requests" and its items, in menu order.
+  QMenu* miZQNRequests = nullptr;
+  QAction* miGetCurrentPreset = nullptr;
+  QAction* miGetSaveEach = nullptr;
+  QAction* miPrintList = nullptr;
+  QAction* miBulkDump = nullptr;
+  QAction* miGetMPT = nullptr;
+  QAction* miBypass = nullptr;
+  QAction* miBank[BankCount] = {};
+  QAction* miPreKinetic = nullptr;
+  QAction* pmiEdit = nullptr;  // "&Edit..." in the buffer's menu
+  QTimer* timPresetReq = nullptr;
+
+ signals:
+  // A request sequence (backup or title listing) was asked for; saveToFiles tells which.
+  void RequestSequence(bool saveToFiles);
+
+ protected:
+  void timPresetReqTimer();
+
+ private:
+  void BuildRequestsMenu();
+  void GetEditPreset();
+  void SendRequest(const QByteArray& message, bool showMonitor, const QString& status);
+  void BypassClick();
+  void SelectBankClick(int bank);
+  void PreKineticClick();
+  void SendSysex(const QByteArray& message);
+  QString SendDump(QIODevice& stream, int expectedLength);
+
+  // Everything the window creates and frees itself, last first.
+  QList<QObject*> ownedObjects_;
+  TChildWindowList* childWindows_ = nullptr;
+  bool destroyed_ = false;
+};
