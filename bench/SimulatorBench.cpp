@@ -30,10 +30,17 @@ void EditPresetRoundTrip(benchmark::State& state, bool paced) {
   QCoreApplication::sendPostedEvents();
 }
 
-void BM_SimulatorEditPresetInstant(benchmark::State& state) { EditPresetRoundTrip(state, false); }
+void BM_SimulatorEditPresetInstant(benchmark::State& state) {
+  EditPresetRoundTrip(state, false);
+}
 BENCHMARK(BM_SimulatorEditPresetInstant)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-void BM_SimulatorEditPresetPaced(benchmark::State& state) { EditPresetRoundTrip(state, true); }
-BENCHMARK(BM_SimulatorEditPresetPaced)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+void BM_SimulatorEditPresetPaced(benchmark::State& state) {
+  EditPresetRoundTrip(state, true);
+}
+BENCHMARK(BM_SimulatorEditPresetPaced)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 }  // namespace

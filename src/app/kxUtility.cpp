@@ -379,7 +379,7 @@ void Delay(int milliseconds) {
     const int slice = static_cast<int>(std::min<qint64>(remaining, 10));
     if (QCoreApplication::instance()) {
       QEventLoop loop;
-      QTimer::singleShot(slice, &loop, &QEventLoop::quit);
+      QTimer::singleShot(slice, Qt::PreciseTimer, &loop, &QEventLoop::quit);
       loop.exec();
     } else {
       std::this_thread::sleep_for(std::chrono::milliseconds(slice));

@@ -2,10 +2,13 @@
 #include "app/SplashAbout.h"
 #include "app/kxUtility.h"
 #include "device/SimulatorDevice.h"
+#include "editor/PresetPrint.h"
 #include "midi/MidiSystem.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTextStream>
+#include <cstring>
 
 namespace {
 TkxRegUtil* ProgramSettings = nullptr;
@@ -16,7 +19,27 @@ TkxRegUtil* Settings() {
   return ProgramSettings;
 }
 
+namespace {
+// `zqn-tarvo --listing FILE.zqn...` prints each preset's parameter listing as text, without a
+// window (and without needing a display), so presets and backups can be read in a terminal.
+int ListingMain(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList files = QCoreApplication::arguments().mid(1);
+  files.removeAll(QStringLiteral("--listing"));
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  if (files.isEmpty()) {
+    err << "usage: zqn-tarvo --listing FILE.zqn...\n";
+    return 2;
+  }
+  return PrintListings(files, out, err);
+}
+}  // namespace
+
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--listing") == 0) return ListingMain(argc, argv);
+
   QApplication app(argc, argv);
   const QString title = QStringLiteral("ZQN-Tarvo");
   QApplication::setOrganizationName(QStringLiteral("Marvandel"));
@@ -32,6 +55,9 @@ int main(int argc, char** argv) {
       QStringLiteral("no-simulator"),
       QStringLiteral("Do not list the built-in unit simulator among the MIDI devices."));
   parser.addOption(noSimulator);
+  parser.addOption(QCommandLineOption(
+      QStringLiteral("listing"),
+      QStringLiteral("Print the parameter listing of each preset file given, then end.")));
   parser.process(app);
 
   // Listed after the system's ports, so a machine without MIDI hardware starts on it.

@@ -1,12 +1,19 @@
 #include "device/Main.h"
 
 #include "app/DialogService.h"
+#include "app/PrintPage.h"
 #include "app/kxUtility.h"
+#include "editor/PresetEditor.h"
+#include "mpt/MPTEdit.h"
+#include "preset/PresetError.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QIODevice>
 #include <QMenu>
+#include <QPrinter>
+#include <QProgressBar>
 #include <QTimer>
 
 namespace {
@@ -42,6 +49,8 @@ void TfrmMain::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle) {
   for (const char* name : kObsoleteValues) regUtil->DeleteValue(QString::fromLatin1(name));
 
   BuildRequestsMenu();
+  BuildPresetsMenu();
+  BuildMptMenu();
   miPreKinetic->setChecked(regUtil->ReadBool(QStringLiteral("PRE_KINETIC"), true, false));
   miBypass->setChecked(false);
 
@@ -66,9 +75,9 @@ void TfrmMain::BuildRequestsMenu() {
   miGetCurrentPreset = add("miGetCurrentPreset", QStringLiteral("Get current preset only (F10)"),
                            [this] { GetEditPreset(); });
   miGetSaveEach = add("miGetSaveEach", QStringLiteral("Get/Save each preset individually..."),
-                      [this] { emit RequestSequence(true); });
+                      [this] { StartSequence(true); });
   miPrintList = add("miPrintList", QStringLiteral("Print list of presets..."),
-                    [this] { emit RequestSequence(false); });
+                    [this] { StartSequence(false); });
   miBulkDump = add("miBulkDump", QStringLiteral("Get preset bulk dump"), [this] {
     SendRequest(AllPresetsRequestMessage(), true, QStringLiteral("All Preset Request issued"));
   });
@@ -101,6 +110,107 @@ void TfrmMain::BuildRequestsMenu() {
   AddBufferMenuItem(pmiEdit);
 }
 
+void TfrmMain::BuildPresetsMenu() {
+  miPresets = new QMenu(QStringLiteral("Presets"), this);
+  miPresets->setObjectName(QStringLiteral("miPresets"));
+  miOpenPreset = miPresets->addAction(QStringLiteral("Open current file in editor"));
+  miOpenPreset->setObjectName(QStringLiteral("miOpenPreset"));
+  connect(miOpenPreset, &QAction::triggered, this, [this] { OpenPresetEditor(); });
+  miNewPreset = miPresets->addAction(QStringLiteral("New preset"));
+  miNewPreset->setObjectName(QStringLiteral("miNewPreset"));
+  connect(miNewPreset, &QAction::triggered, this, [this] { NewPresetEditor(); });
+  // Opening the menu tests the buffer, which also names the preset in the status bar.
+  connect(miPresets, &QMenu::aboutToShow, this,
+          [this] { miOpenPreset->setEnabled(BufferHoldsPreset()); });
+  AddMenuBeforeHelp(miPresets);
+  miPresets->menuAction()->setEnabled(miZQNRequests->isEnabled());
+}
+
+void TfrmMain::BuildMptMenu() {
+  miMPT = new QMenu(QStringLiteral("MPT"), this);
+  miMPT->setObjectName(QStringLiteral("miMPT"));
+  miOpenMPT = miMPT->addAction(QStringLiteral("Open current file in editor"));
+  miOpenMPT->setObjectName(QStringLiteral("miOpenMPT"));
+  connect(miOpenMPT, &QAction::triggered, this, [this] { OpenMptEditor(); });
+  miNewMPT = miMPT->addAction(QStringLiteral("New MPT table"));
+  miNewMPT->setObjectName(QStringLiteral("miNewMPT"));
+  connect(miNewMPT, &QAction::triggered, this, [this] { NewMptEditor(); });
+  connect(miMPT, &QMenu::aboutToShow, this, [this] { miOpenMPT->setEnabled(BufferHoldsMpt()); });
+  AddMenuBeforeHelp(miMPT);
+  miMPT->menuAction()->setEnabled(miZQNRequests->isEnabled());
+}
+
+TfrmMPTEdit* TfrmMain::NewMptEditor() {
+  TBusyCursor busy;
+  // The editor frees itself when closed; those still open go with the main window.
+  auto* editor = new TfrmMPTEdit(this, RegUtil());
+  editor->AppTitle = AppTitle();
+  editor->OnSendMPT = [this](QIODevice& stream) { return OnSendMPT(stream); };
+  editor->show();
+  return editor;
+}
+
+TfrmMPTEdit* TfrmMain::OpenMptEditor() {
+  if (!BufferHoldsMpt()) return nullptr;
+  TBusyCursor busy;
+  auto* editor = new TfrmMPTEdit(this, RegUtil());
+  editor->AppTitle = AppTitle();
+  editor->OnSendMPT = [this](QIODevice& stream) { return OnSendMPT(stream); };
+  QByteArray bytes(reinterpret_cast<const char*>(MessageBuffer.Bytes.data()), MptDumpLength);
+  QBuffer stream(&bytes);
+  stream.open(QIODevice::ReadOnly);
+  editor->LoadTable(stream);
+  editor->show();
+  return editor;
+}
+
+void TfrmMain::ConnectEditor(TfrmPresetEditor* editor) {
+  editor->AppTitle = AppTitle();
+  editor->OnSendPreset = [this](QIODevice& stream) { return OnSendPreset(stream); };
+  editor->OnSendRaw = [this](const std::uint8_t* bytes, std::uint16_t length) {
+    OnSendRaw(bytes, length);
+  };
+  editor->OnGetPresetNo = [this] { return OnGetPresetNo(); };
+}
+
+TfrmPresetEditor* TfrmMain::OpenPresetEditor() {
+  if (!BufferHoldsPreset()) return nullptr;
+  TBusyCursor busy;
+  TfrmPresetEditor* editor = nullptr;
+  for (int i = 0; i < childWindows_->Count() && !editor; ++i) {
+    auto* candidate = qobject_cast<TfrmPresetEditor*>(childWindows_->At(i));
+    if (candidate && !candidate->isVisible()) editor = candidate;
+  }
+  if (editor) {
+    editor->ResetEditor();
+  } else {
+    editor = new TfrmPresetEditor(nullptr);
+    childWindows_->Add(editor);
+  }
+  ConnectEditor(editor);
+  QByteArray bytes(reinterpret_cast<const char*>(MessageBuffer.Bytes.data()), PresetDumpLength);
+  QBuffer stream(&bytes);
+  stream.open(QIODevice::ReadOnly);
+  try {
+    editor->LoadPreset(stream, BufferSourceFile);
+  } catch (const EPresetError& e) {
+    ShowErrorMessage(this, QString::fromStdString(e.what()));
+    return nullptr;
+  }
+  editor->show();
+  return editor;
+}
+
+TfrmPresetEditor* TfrmMain::NewPresetEditor() {
+  TBusyCursor busy;
+  // Never reused: it belongs to the main window until the program ends.
+  auto* editor = new TfrmPresetEditor(nullptr);
+  ownedObjects_.append(editor);
+  ConnectEditor(editor);
+  editor->show();
+  return editor;
+}
+
 void TfrmMain::ApplyPreKineticMode() {
   SetPreKineticMode(miPreKinetic->isChecked());
   miBank[0]->setEnabled(!PreKineticMode);
@@ -124,6 +234,7 @@ void TfrmMain::DoFormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   timPresetReq->stop();
+  if (Running) StopSequence();
   delete childWindows_;  // frees every editor opened from the buffer
   childWindows_ = nullptr;
   while (!ownedObjects_.isEmpty()) {
@@ -137,6 +248,9 @@ void TfrmMain::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
   TfrmMIDIExplorer::DoFormKeyDown(key, shift);
   if (key == Qt::Key_F10) {
     GetEditPreset();
+    key = 0;
+  } else if (key == Qt::Key_C && shift == Qt::ControlModifier && Running) {
+    AbortSequence();
     key = 0;
   }
 }
@@ -160,6 +274,15 @@ void TfrmMain::ProcessMidiInput(TMidiInput* sender) {
     ++taken;
     if (Running) {
       // A request sequence takes only preset dumps; everything else would be in its way.
+      if (event->SysexLength != PresetDumpLength || !event->HasSysex()) continue;
+      MessageBuffer.Clear();
+      std::copy(event->Sysex.cbegin(), event->Sysex.cend(), MessageBuffer.Bytes.begin());
+      MessageBuffer.BufferLength = PresetDumpLength;
+      // A title listing shows what it lists in the monitor too; a backup keeps it quiet, also
+      // for its last preset, after which the run has ended.
+      const bool saving = SaveToFiles;
+      SequenceStep();
+      if (!saving) LogMidiEvent(std::move(event));
       continue;
     }
     if (event->HasSysex()) {
@@ -195,14 +318,20 @@ void TfrmMain::QueryParam(std::uint8_t param) {
 }
 
 void TfrmMain::timPresetReqTimer() {
-  if (!Running) {
-    if (Device.PendingQueries > 0) {
-      Device.PendingQueries = 0;
-      ShowStatus(
-          QStringLiteral("No response received from ZQN Tarvo - are you connected properly?"));
+  if (Running) {
+    if (TickCount() - LastRequestTime > RequestTimeoutMs) {
+      LogSequenceLine(QStringLiteral("Last request timed out; restarting"));
+      ShowStatus(QStringLiteral("Last request timed out; restarting"));
+      LogSequenceLine(QStringLiteral("Press Ctrl-c to abort"));
+      RequestPreset();
     }
-    timPresetReq->stop();
+    return;
   }
+  if (Device.PendingQueries > 0) {
+    Device.PendingQueries = 0;
+    ShowStatus(QStringLiteral("No response received from ZQN Tarvo - are you connected properly?"));
+  }
+  timPresetReq->stop();
 }
 
 int TfrmMain::OnGetPresetNo() {
@@ -279,9 +408,8 @@ bool TfrmMain::BufferHoldsMpt() const {
 }
 
 void TfrmMain::EditBuffer() {
-  // The preset and program-table editors open the buffer here; the test shows what it holds.
-  if (BufferHoldsPreset()) return;
-  if (BufferHoldsMpt()) return;
+  if (OpenPresetEditor()) return;
+  OpenMptEditor();
 }
 
 void TfrmMain::UpdateBufferMenu() {

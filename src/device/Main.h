@@ -9,10 +9,18 @@
 
 #include <QList>
 #include <QPointer>
+#include <functional>
+#include <memory>
 
 class QIODevice;
 class QMenu;
+class QPrinter;
+class QProgressBar;
 class QTimer;
+class TfrmBkupOpt;
+class TfrmPresetEditor;
+class TfrmMPTEdit;
+class TPageWriter;
 
 // Windows the main window opened from the message buffer. It owns them: emptying the list, or
 // destroying it, frees every window it holds, front to back.
@@ -73,9 +81,35 @@ class TfrmMain : public TfrmMIDIExplorer {
 
   void ApplyPreKineticMode();
 
+  // ---- Request sequences: back up presets to files, print their titles, or both.
+  void StartSequence(bool save);
+  // Takes the 246-byte dump now in the message buffer as the answer to the current request.
+  void SequenceStep();
+  void RequestPreset();
+  void StopSequence();
+  void AbortSequence();
+  // The next chosen bank after CurrentBank, or -1 (always -1 for a single-bank unit).
+  int NextBank();
+
   TDeviceState Device;
   bool Running = false;
   bool SaveToFiles = false;
+  int PresetIndex = 0;
+  int LastIndex = 0;
+  bool BankChosen[BankCount] = {};
+  int StartBank = -1;
+  bool LoopByNumber = true;
+  bool PrintTitles = false;
+  QString OutputDir;
+  QString UntitledName;
+  qint64 LastRequestTime = 0;
+  // A request without an answer for this long is made again.
+  int RequestTimeoutMs = 10000;
+  // Shows the backup options; tests replace it to fill in the dialog instead of a user.
+  std::function<bool(TfrmBkupOpt&)> ExecBackupOptions;
+  // The printer of title listings (and the target of the dialog's printer set-up).
+  QPrinter* ListingPrinter();
+  QProgressBar* prgSequence = nullptr;
   TChildWindowList* ChildWindows() const { return childWindows_; }
 
   // "ZQN Tarvo Requests" and its items, in menu order.
@@ -89,6 +123,22 @@ class TfrmMain : public TfrmMIDIExplorer {
   QAction* miBank[BankCount] = {};
   QAction* miPreKinetic = nullptr;
   QAction* pmiEdit = nullptr;  // "&Edit..." in the buffer's menu
+  // "Presets" menu.
+  QMenu* miPresets = nullptr;
+  QAction* miOpenPreset = nullptr;
+  QAction* miNewPreset = nullptr;
+
+  // Opens the buffer's preset dump in an editor: the first hidden one opened from the buffer,
+  // or a new one. Null when the buffer holds no preset dump.
+  TfrmPresetEditor* OpenPresetEditor();
+  TfrmPresetEditor* NewPresetEditor();
+  // "MPT" menu.
+  QMenu* miMPT = nullptr;
+  QAction* miOpenMPT = nullptr;
+  QAction* miNewMPT = nullptr;
+  // Opens the buffer's program-table dump in a new editor; null when it holds none.
+  TfrmMPTEdit* OpenMptEditor();
+  TfrmMPTEdit* NewMptEditor();
   QTimer* timPresetReq = nullptr;
 
  signals:
@@ -97,9 +147,21 @@ class TfrmMain : public TfrmMIDIExplorer {
 
  protected:
   void timPresetReqTimer();
+  void LogSequenceLine(const QString& text);
+  bool MakeBankFolder(int bank);
+  QString BankFolder(int bank) const;
+  void BeginListing();
+  void EndListing();
+  void PrintListingHead(TPageWriter& w);
+  void PrintListingLine(const QString& title);
+  void StartProgress();
+  void AdvanceProgress();
 
  private:
   void BuildRequestsMenu();
+  void BuildPresetsMenu();
+  void BuildMptMenu();
+  void ConnectEditor(TfrmPresetEditor* editor);
   void GetEditPreset();
   void SendRequest(const QByteArray& message, bool showMonitor, const QString& status);
   void BypassClick();
@@ -110,6 +172,11 @@ class TfrmMain : public TfrmMIDIExplorer {
 
   // Everything the window creates and frees itself, last first.
   QList<QObject*> ownedObjects_;
+  std::unique_ptr<QPrinter> printer_;
+  std::unique_ptr<TPageWriter> listing_;
+  bool listingColumnsDue_ = false;
+  int progressDone_ = 0;
+  qint64 progressStart_ = 0;
   TChildWindowList* childWindows_ = nullptr;
   bool destroyed_ = false;
 };

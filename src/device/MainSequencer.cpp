@@ -1,0 +1,358 @@
+// The main window's request sequences: walking a range of presets of the chosen banks, making the
+// unit load each one, and saving each dump to a file, printing its title, or both.
+
+#include "app/DialogService.h"
+#include "app/PrintPage.h"
+#include "app/kxUtility.h"
+#include "device/BkupOpt.h"
+#include "device/Main.h"
+#include "explorer/FileListing.h"
+
+#include <QDate>
+#include <QDir>
+#include <QLocale>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+const QString kSeparator = QStringLiteral("  |  ");
+}  // namespace
+
+QPrinter* TfrmMain::ListingPrinter() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>();
+  return printer_.get();
+}
+
+void TfrmMain::LogSequenceLine(const QString& text) {
+  if (LogCount() > MaxLogLines - 1) DeleteLogItem(0);
+  AddLogLine(text);
+}
+
+int TfrmMain::NextBank() {
+  if (PreKineticMode) return -1;
+  for (int b = Device.CurrentBank + 1; b < BankCount; ++b)
+    if (BankChosen[b]) return b;
+  return -1;
+}
+
+QString TfrmMain::BankFolder(int bank) const {
+  return PreKineticMode
+             ? OutputDir
+             : OutputDir + QStringLiteral("Bank ") + TDeviceState::BankLetter(bank) + '/';
+}
+
+bool TfrmMain::MakeBankFolder(int bank) {
+  const QString folder = BankFolder(bank);
+  if (QDir(folder).exists()) return false;
+  if (QDir().mkdir(folder))
+    LogSequenceLine(QStringLiteral("Created subdirectory for bank ") +
+                    TDeviceState::BankLetter(bank));
+  return true;
+}
+
+void TfrmMain::StartSequence(bool save) {
+  if (Running) {
+    // A second run would interleave its requests with the first one's and mix up the dumps.
+    ShowStatus(QStringLiteral("A backup or listing is already running"));
+    return;
+  }
+  if (!CheckMidiOut(true)) return;
+  OnlineCheck();
+  OutputDir = CurrentFolder();
+
+  TfrmBkupOpt dialog(this);
+  dialog.SetSave(save);
+  dialog.SetPrint(!save);
+  if (PreKineticMode)
+    dialog.SetCurrentBankText(QStringLiteral("Pre-Kinetic unit - single bank"));
+  else if (Device.CurrentBank >= 0 && Device.CurrentBank < BankCount)
+    dialog.SetCurrentBankText(QStringLiteral("Currently selected bank: ") +
+                              TDeviceState::BankLetter(Device.CurrentBank));
+  else
+    dialog.SetCurrentBankText(QStringLiteral("Cannot determine current bank"));
+  dialog.SetPath(OutputDir);
+  for (int b = 0; b < BankCount; ++b) dialog.SetBank(b, b == 0 || !PreKineticMode);
+  dialog.SetLoopByNumber(true);
+  dialog.SetPrinter(ListingPrinter());
+  const bool accepted =
+      ExecBackupOptions ? ExecBackupOptions(dialog) : dialog.exec() == QDialog::Accepted;
+  if (!accepted) {
+    ShowStatus(QStringLiteral("Procedure cancelled"));
+    return;
+  }
+  OutputDir = dialog.Path();
+  for (int b = 0; b < BankCount; ++b) BankChosen[b] = dialog.Bank(b);
+  LoopByNumber = dialog.LoopByNumber();
+  SaveToFiles = dialog.Save();
+  if (dialog.Print() && !PrintTitles) BeginListing();
+  const int first = dialog.FirstNo();
+  const int last = dialog.LastNo();
+  UntitledName = dialog.UntitledName();
+
+  if (SaveToFiles) {
+    if (OutputDir.isEmpty()) {
+      EndListing();
+      return;
+    }
+    OutputDir = WithTrailingSeparator(OutputDir);
+    if (!QDir(OutputDir).exists()) QDir().mkdir(OutputDir);
+  }
+  if (!PreKineticMode) {
+    const bool known = Device.CurrentBank >= 0 && Device.CurrentBank < BankCount;
+    LogSequenceLine(
+        QStringLiteral("Originally selected Bank is: ") +
+        (known ? TDeviceState::BankLetter(Device.CurrentBank) : QStringLiteral("unknown")));
+    StartBank = Device.CurrentBank;
+    Device.CurrentBank = -1;
+    Device.CurrentBank = NextBank();
+    if (Device.CurrentBank < 0) {
+      ShowStatus(QStringLiteral("Invalid bank selection"));
+      EndListing();
+      return;
+    }
+    if (SaveToFiles) MakeBankFolder(Device.CurrentBank);
+    SendRequest(SelectBankMessage(Device.CurrentBank), false,
+                QStringLiteral("Bank ") + TDeviceState::BankLetter(Device.CurrentBank) +
+                    QStringLiteral(" selected"));
+  }
+  Delay(2 * RequestDelay);
+  LogSequenceLine(PreKineticMode ? QStringLiteral("Begin processing of Pre-Kinetic presets")
+                                 : QStringLiteral("Begin processing of Bank ") +
+                                       TDeviceState::BankLetter(Device.CurrentBank));
+  PresetIndex = first - 1;
+  LastIndex = last - 1;
+  Running = true;
+  LastRequestTime = TickCount();
+  timPresetReq->setInterval(10 * RequestDelay);
+  timPresetReq->start();
+  StartProgress();
+  if (SaveToFiles) {
+    LogSequenceLine(QStringLiteral("Backup in progress"));
+    LogSequenceLine(QStringLiteral("Output directory: ") + OutputDir);
+  }
+  if (PrintTitles) LogSequenceLine(QStringLiteral("Preset title print in progress"));
+  LogSequenceLine(QStringLiteral("Press Ctrl-c to abort"));
+  ShowStatus(QStringLiteral("Press Ctrl-c to abort"));
+  RequestPreset();
+}
+
+void TfrmMain::RequestPreset() {
+  if (!Running) return;
+  try {
+    if (LoopByNumber) {
+      MidiOutput()->PutLong(SelectPresetMessage(PresetIndex));
+    } else {
+      for (const TShortMessage& m : ProgramChangeLoadMessages(PresetIndex))
+        MidiOutput()->PutShort(m.status, m.data1, m.data2);
+    }
+  } catch (const EmidioutputError& e) {
+    MessageDlg(this, QStringLiteral("MIDI Out error"), e.Message(), QMessageBox::Critical,
+               QMessageBox::Ok);
+    return;
+  }
+  Delay(RequestDelay);
+  // Ctrl+C or the end of the run may have come during the wait.
+  if (!Running) return;
+  SendSysex(GetEditPresetMessage());
+  ShowStatus(QStringLiteral("Requested preset #") + QString::number(PresetIndex + 1));
+}
+
+void TfrmMain::SequenceStep() {
+  const TBytes dump(MessageBuffer.Bytes.data(), PresetDumpLength);
+  const QString number = PresetNumberText(PresetIndex + 1);
+  QString title = QuickTitle(dump);
+  if (title.isEmpty()) title = UntitledName;
+  if (title.isEmpty()) {
+    LogSequenceLine(QStringLiteral("Preset #") + QString::number(PresetIndex + 1) +
+                    QStringLiteral(" is untitled (not saved)"));
+  } else {
+    if (PrintTitles) PrintListingLine(title);
+    if (SaveToFiles) {
+      const QString name = MakeValidFileName(title + QStringLiteral(".zqn") + number);
+      const QString path = BankFolder(Device.CurrentBank) + name;
+      // Written whole or not at all: an interrupted run never leaves a truncated preset file.
+      QSaveFile file(path);
+      const bool written = file.open(QIODevice::WriteOnly) &&
+                           file.write(reinterpret_cast<const char*>(dump.data()),
+                                      PresetDumpLength) == PresetDumpLength &&
+                           file.commit();
+      if (!written) {
+        // Every later preset would fail the same way; one clear message ends the run.
+        const QString error = file.errorString();
+        StopSequence();
+        LogSequenceLine(QStringLiteral("Procedure aborted"));
+        MessageDlg(this, QStringLiteral("Backup error"),
+                   QStringLiteral("Cannot write the file \"") + QDir::toNativeSeparators(path) +
+                       QStringLiteral("\": ") + error,
+                   QMessageBox::Critical, QMessageBox::Ok);
+        return;
+      }
+      LogSequenceLine(QStringLiteral("Preset #") + QString::number(PresetIndex + 1) +
+                      QStringLiteral(" received: ") + name);
+    }
+  }
+  LastRequestTime = TickCount();
+  AdvanceProgress();
+  if (PresetIndex < LastIndex) {
+    ++PresetIndex;
+    RequestPreset();
+    return;
+  }
+  const int next = NextBank();
+  if (next < 0) {
+    if (!PreKineticMode) {
+      Device.CurrentBank = StartBank;
+      const QByteArray select = SelectBankMessage(StartBank);
+      if (!select.isEmpty()) SendSysex(select);
+    }
+    StopSequence();
+    RefreshFileList();
+    MessageDlg(this, QStringLiteral("Congratulations..."), QStringLiteral("Procedure is complete"),
+               QMessageBox::Information, QMessageBox::Ok);
+    return;
+  }
+  Device.CurrentBank = next;
+  if (SaveToFiles) MakeBankFolder(next);
+  SendRequest(
+      SelectBankMessage(next), false,
+      QStringLiteral("Bank ") + TDeviceState::BankLetter(next) + QStringLiteral(" selected"));
+  LogSequenceLine(QStringLiteral("Begin processing Bank ") + TDeviceState::BankLetter(next));
+  Delay(2 * RequestDelay);
+  if (!Running) return;
+  PresetIndex = 0;
+  RequestPreset();
+}
+
+void TfrmMain::StopSequence() {
+  if (MidiOutput() && MidiOutput()->IsOpen()) {
+    try {
+      for (const TShortMessage& m : ResetBankSelectMessages())
+        MidiOutput()->PutShort(m.status, m.data1, m.data2);
+    } catch (const EmidioutputError&) {
+      // The run ends whatever the port says; its errors were shown while it ran.
+    }
+  }
+  Running = false;
+  SaveToFiles = false;
+  EndListing();
+  timPresetReq->stop();
+  if (prgSequence) prgSequence->hide();
+}
+
+void TfrmMain::AbortSequence() {
+  if (!Running) return;
+  StopSequence();
+  LogSequenceLine(QStringLiteral("Procedure aborted"));
+  ShowStatus(QStringLiteral("Procedure aborted"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Title listing
+
+void TfrmMain::BeginListing() {
+  listing_ = std::make_unique<TPrinterPageWriter>(*ListingPrinter(), font());
+  listing_->SetHead([this](TPageWriter& w) { PrintListingHead(w); });
+  listingColumnsDue_ = true;
+  if (!listing_->Begin(QStringLiteral("Preset Listing ") + AppTitle())) {
+    listing_.reset();
+    LogSequenceLine(QStringLiteral("The title listing cannot be printed: no printer available"));
+    return;
+  }
+  PrintTitles = true;
+}
+
+void TfrmMain::EndListing() {
+  if (listing_) listing_->End();
+  listing_.reset();
+  PrintTitles = false;
+}
+
+void TfrmMain::PrintListingHead(TPageWriter& w) {
+  const int lh = w.LineHeight();
+  w.TextOut(w.LeftMargin(), 0, QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+  w.TextOut(w.LeftMargin(), lh, QStringLiteral("Page: ") + QString::number(w.PageNumber()));
+  w.SetStyle(true, true);
+  w.PrintCentred(2 * lh, QStringLiteral("Preset Listing ") + AppTitle());
+  w.SetCurrentLine(4 * lh);
+  if (listingColumnsDue_) {
+    // The column heading stands on the first page only.
+    listingColumnsDue_ = false;
+    const int x = w.LeftMargin();
+    const int cw = w.CharWidth();
+    const int y = w.CurrentLine();
+    if (PreKineticMode) {
+      w.TextOut(x, y, QStringLiteral("Preset#   "));
+      w.TextOut(x + 10 * cw, y, kSeparator);
+      w.TextOut(x + 15 * cw, y, QStringLiteral("Title                      "));
+    } else {
+      w.TextOut(x, y, QStringLiteral("Bank       "));
+      w.TextOut(x + 10 * cw, y, kSeparator);
+      w.TextOut(x + 15 * cw, y, QStringLiteral("Preset#   "));
+      w.TextOut(x + 25 * cw, y, kSeparator);
+      w.TextOut(x + 30 * cw, y, QStringLiteral("Title                      "));
+    }
+    w.Advance(1);
+  }
+  w.SetStyle(false, false);
+}
+
+void TfrmMain::PrintListingLine(const QString& title) {
+  if (!listing_) return;
+  TPageWriter& w = *listing_;
+  w.NewPageIfDue();
+  const int x = w.LeftMargin();
+  const int cw = w.CharWidth();
+  const int y = w.CurrentLine();
+  const QString number = QString::number(PresetIndex + 1);
+  if (PreKineticMode) {
+    w.TextOut(x, y, number);
+    w.TextOut(x + 10 * cw, y, kSeparator);
+    w.TextOut(x + 15 * cw, y, title);
+  } else {
+    w.TextOut(x, y, TDeviceState::BankLetter(Device.CurrentBank));
+    w.TextOut(x + 10 * cw, y, kSeparator);
+    w.TextOut(x + 15 * cw, y, number);
+    w.TextOut(x + 25 * cw, y, kSeparator);
+    w.TextOut(x + 30 * cw, y, title);
+  }
+  w.Advance(1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Progress
+
+void TfrmMain::StartProgress() {
+  int planned = LastIndex - PresetIndex + 1;
+  // Later banks run from the first preset.
+  if (!PreKineticMode)
+    for (int b = Device.CurrentBank + 1; b < BankCount; ++b)
+      if (BankChosen[b]) planned += LastIndex + 1;
+  if (!prgSequence) {
+    prgSequence = new QProgressBar(this);
+    prgSequence->setObjectName(QStringLiteral("prgSequence"));
+    prgSequence->setMaximumWidth(320);
+    prgSequence->setTextVisible(true);
+    stbStatBar->addPermanentWidget(prgSequence);
+  }
+  progressDone_ = 0;
+  progressStart_ = TickCount();
+  prgSequence->setRange(0, planned);
+  prgSequence->setValue(0);
+  prgSequence->setFormat(QStringLiteral("%v of %m presets"));
+  prgSequence->show();
+}
+
+void TfrmMain::AdvanceProgress() {
+  if (!prgSequence) return;
+  ++progressDone_;
+  prgSequence->setValue(progressDone_);
+  const qint64 elapsed = TickCount() - progressStart_;
+  const int left = prgSequence->maximum() - progressDone_;
+  const qint64 secondsLeft = progressDone_ > 0 ? elapsed * left / progressDone_ / 1000 : 0;
+  prgSequence->setFormat(QStringLiteral("%v of %m presets, %1:%2 left")
+                             .arg(secondsLeft / 60)
+                             .arg(secondsLeft % 60, 2, 10, QChar('0')));
+}

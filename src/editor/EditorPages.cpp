@@ -1,0 +1,186 @@
+#include "EditorPages.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+#include "controls/kxLCDmeter.h"
+#include "controls/kxRadioGroup.h"
+#include "controls/kxTrackBar.h"
+
+namespace {
+
+QString ControlName(const TParamDef& def) {
+  return QString::fromLatin1(def.Control);
+}
+
+QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+// The equalizer band: caption, meter with its scroll bar, value text underneath.
+QWidget* BuildBand(TParamControl& c, QWidget* page) {
+  const TParamDef& def = *c.Def;
+  auto* band = new QWidget(page);
+  auto* column = new QVBoxLayout(band);
+  column->setContentsMargins(2, 0, 2, 0);
+  auto* caption = NamedLabel(QStringLiteral("lbl") + ControlName(def).mid(3),
+                             QString::fromLatin1(def.Caption), band);
+  caption->setAlignment(Qt::AlignHCenter);
+  column->addWidget(caption);
+
+  auto* row = new QHBoxLayout;
+  c.Meter = new TkxLCDmeter(band);
+  c.Meter->setObjectName(ControlName(def));
+  c.Meter->SetColor(Qt::black);
+  c.Meter->SetBrightColor(QColor(0x00, 0x00, 0x80));  // navy
+  c.Meter->SetDimColor(QColor(0xC0, 0xC0, 0xC0));     // silver
+  c.Meter->SetParams(def.Min, def.Min, def.Max);
+  c.Meter->setMinimumSize(30, 120);
+  row->addWidget(c.Meter);
+  c.ScrollBar = new QScrollBar(Qt::Vertical, band);
+  c.ScrollBar->setObjectName(QString::fromLatin1(def.Partner));
+  c.ScrollBar->setRange(def.Min, def.Max);
+  c.ScrollBar->setPageStep(1);
+  row->addWidget(c.ScrollBar);
+  column->addLayout(row, 1);
+
+  c.ValueText = NamedLabel(def.ValueLabel(), QString(), band);
+  c.ValueText->setAlignment(Qt::AlignHCenter);
+  column->addWidget(c.ValueText);
+
+  // The scroll bar's top is the largest boost: moving it sets the meter to Max minus its
+  // position; the meter writes the slot and reports the change.
+  TkxLCDmeter* meter = c.Meter;
+  QLabel* text = c.ValueText;
+  const TParamDef* d = c.Def;
+  QObject::connect(c.ScrollBar, &QScrollBar::valueChanged, meter, [meter, text, d](int v) {
+    meter->SetPosition(d->Max - v);
+    text->setText(d->ValueText(meter->Position()));
+  });
+  return band;
+}
+
+}  // namespace
+
+QWidget* TParamControl::Control() const {
+  if (TrackBar) return TrackBar;
+  if (RadioGroup) return RadioGroup;
+  return Meter;
+}
+
+void TParamControl::Bind(std::int32_t* field) {
+  if (TrackBar) {
+    TrackBar->Bind(field);  // emits Changed, which refreshes the text
+  } else if (RadioGroup) {
+    RadioGroup->Bind(field);
+  } else if (Meter) {
+    Meter->Bind(field);
+    // The scroll bar follows without writing anything back: its handler sets the meter to the
+    // value it already holds.
+    ScrollBar->setValue(Def->Max - Meter->Position());
+    RefreshValueText();
+  } else {
+    throw std::logic_error("unexpected type");
+  }
+}
+
+int TParamControl::StoredValue() const {
+  if (TrackBar) return TrackBar->StoredValue();
+  if (RadioGroup) return RadioGroup->ItemIndex() + RadioGroup->DataAddend();
+  if (Meter) return Meter->Position();
+  return 0;
+}
+
+void TParamControl::RefreshValueText() const {
+  if (ValueText) ValueText->setText(Def->ValueText(StoredValue()));
+}
+
+std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamDef> rows) {
+  std::vector<TParamControl> controls;
+  controls.reserve(rows.size());
+
+  auto* outer = new QHBoxLayout(page);
+  auto* bars = new QGridLayout;
+  bars->setColumnStretch(1, 1);
+  bars->setColumnMinimumWidth(2, 90);
+  auto* groups = new QHBoxLayout;
+  auto* bands = new QHBoxLayout;
+  int barRow = 0;
+
+  for (const TParamDef& def : rows) {
+    TParamControl c;
+    c.Def = &def;
+    const QString name = ControlName(def);
+    switch (def.Kind) {
+      case TControlKind::TrackBar: {
+        bars->addWidget(
+            NamedLabel(QStringLiteral("lbl") + name.mid(3), QString::fromLatin1(def.Caption), page),
+            barRow, 0);
+        c.TrackBar = new TkxTrackBar(Qt::Horizontal, page);
+        c.TrackBar->setObjectName(name);
+        c.TrackBar->SetMin(def.Min);
+        c.TrackBar->SetMax(def.Max);
+        c.TrackBar->SetInverted(def.Reversed);
+        c.TrackBar->setMinimumWidth(220);
+        c.TrackBar->setEnabled(def.Enabled);
+        bars->addWidget(c.TrackBar, barRow, 1);
+        c.ValueText = NamedLabel(def.ValueLabel(), QString(), page);
+        bars->addWidget(c.ValueText, barRow, 2);
+        ++barRow;
+        // The value-text handler (trb...Change): runs after the field is written and the change
+        // reported.
+        TkxTrackBar* bar = c.TrackBar;
+        QLabel* text = c.ValueText;
+        const TParamDef* d = c.Def;
+        QObject::connect(bar, &TkxTrackBar::Changed, text,
+                         [bar, text, d] { text->setText(d->ValueText(bar->StoredValue())); });
+        break;
+      }
+      case TControlKind::RadioGroup: {
+        c.RadioGroup = new TkxRadioGroup(QString::fromLatin1(def.Caption), page);
+        c.RadioGroup->setObjectName(name);
+        c.RadioGroup->BeginReading();
+        QStringList items;
+        for (const char* item : def.Items) items << QString::fromLatin1(item);
+        c.RadioGroup->SetItems(items);
+        c.RadioGroup->SetColumns(def.Columns);
+        c.RadioGroup->SetDataAddend(def.Addend);
+        c.RadioGroup->EndReading();
+        c.RadioGroup->setEnabled(def.Enabled);
+        c.RadioGroup->setMinimumWidth(110 * def.Columns);
+        groups->addWidget(c.RadioGroup);
+        break;
+      }
+      case TControlKind::LcdMeter:
+        bands->addWidget(BuildBand(c, page));
+        break;
+      case TControlKind::CheckBox:
+      case TControlKind::ListBox:
+        // The analog and mix rows use none of these; the digital pages place their own.
+        throw std::logic_error("unexpected type");
+    }
+    controls.push_back(c);
+  }
+
+  if (barRow > 0) {
+    bars->setRowStretch(barRow, 1);
+    outer->addLayout(bars, 2);
+  }
+  if (!groups->isEmpty()) outer->addLayout(groups, 3);
+  if (!bands->isEmpty()) {
+    bands->addStretch(1);
+    outer->addLayout(bands, 1);
+  }
+  outer->addStretch(0);
+  // Layouts never added to the page belong to nobody.
+  if (barRow == 0) delete bars;
+  if (groups->isEmpty()) delete groups;
+  if (bands->isEmpty()) delete bands;
+  return controls;
+}

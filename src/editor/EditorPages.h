@@ -1,0 +1,43 @@
+#pragma once
+
+// Parameter pages generated from the parameter table: for each row the control it names (track
+// bar, radio group, or equalizer meter with its scroll bar), the caption label and the value
+// text label, each carrying its name as object name. The window binds the controls to the
+// preset's fields; the value texts follow the controls by themselves.
+
+#include <QString>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "preset/ParamTable.h"
+
+class QLabel;
+class QScrollBar;
+class QWidget;
+class TkxLCDmeter;
+class TkxRadioGroup;
+class TkxTrackBar;
+
+// One generated parameter control and the widgets that go with it.
+struct TParamControl {
+  const TParamDef* Def = nullptr;
+  TkxTrackBar* TrackBar = nullptr;
+  TkxRadioGroup* RadioGroup = nullptr;
+  TkxLCDmeter* Meter = nullptr;
+  QScrollBar* ScrollBar = nullptr;  // the meter's second view (equalizer)
+  QLabel* ValueText = nullptr;      // "txt..." beside a bar or under a meter
+
+  QWidget* Control() const;
+  // Binds the control to the field (it moves to the field's value) and shows the value text.
+  void Bind(std::int32_t* field);
+  // The stored value the control shows.
+  int StoredValue() const;
+  // Rewrites the value text from the control's position.
+  void RefreshValueText() const;
+};
+
+// Places the rows' controls on the page (which gets a layout) and returns them in row order.
+// Track bars stand in a column with their caption and value text, radio groups beside them,
+// equalizer bands side by side.
+std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamDef> rows);

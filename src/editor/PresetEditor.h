@@ -1,0 +1,180 @@
+#pragma once
+
+// The window in which one preset is edited. Every parameter control is generated from the
+// parameter table and bound to its field of the preset: a control writes its value there itself
+// and reports the change, and the window turns each change into an undo snapshot and, unless the
+// user switches it off, a send to the unit about a second after the movements settle.
+//
+// The window never touches the MIDI ports: whoever opens it hands it OnSendPreset, OnSendRaw and
+// OnGetPresetNo. Closing hides it; the opener may reset and reuse it for the next preset.
+
+#include <QPrinter>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "editor/EditorPages.h"
+#include "preset/Preset.h"
+#include "preset/PresetListing.h"
+#include "preset/UndoHistory.h"
+
+class QCheckBox;
+class QGroupBox;
+class QIODevice;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TfrmStorePrompt;
+
+inline const QString PresetEditorCaption = QStringLiteral("QVA ZQN-Tarvo Preset Editor");
+
+class TfrmPresetEditor : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TfrmPresetEditor(QWidget* parent = nullptr);
+  ~TfrmPresetEditor() override;
+
+  // Services of the opener. OnSendPreset sends the stream's whole content as one message and
+  // returns the result text; OnGetPresetNo gives the unit's current preset 1..200 or -1.
+  std::function<QString(QIODevice& stream)> OnSendPreset;
+  std::function<void(const std::uint8_t* bytes, std::uint16_t length)> OnSendRaw;
+  std::function<int()> OnGetPresetNo;
+  // Names of controllers 0..128 for the printed listing; the built-in names when unset.
+  TControllerNameFn ControllerName;
+  // Heads the printed listing.
+  QString AppTitle = QStringLiteral("ZQN-Tarvo");
+
+  // Back to a fresh, never-saved preset editor: caption, empty histories, no file name. The
+  // record stays and is overwritten by the next load.
+  void ResetEditor();
+  // Loads a 246-byte dump from the stream (raises EPresetError for anything else, changing
+  // nothing) and takes the file name it came from (empty for a dump from the unit). A visible
+  // editor shows the preset at once; a hidden one when it is shown.
+  void LoadPreset(QIODevice& stream, const QString& sourceFileName);
+  void LoadPresetFromStream(QIODevice& stream);
+  void SetFileName(const QString& name);
+  const QString& FileName() const { return fileName_; }
+  bool NeverSaved() const { return neverSaved_; }
+
+  TPreset& Preset() { return preset_; }
+  const TUndoHistory& History() const { return history_; }
+  QString StatusText() const;
+  bool Loading() const { return loading_; }
+  bool SendPending() const { return sendPending_; }
+
+  // Fills every control from the preset and binds it; ends with the preset's own snapshot.
+  void FormShow();
+  // The single entry for a change of the preset: immediate changes are recorded and sent at once,
+  // deferred ones (control movements) when the settle timer runs out.
+  void MarkModified(bool immediate);
+  void TimerTick();
+  void SendPreset();
+  void BoundControlChanged();
+  void RefreshVexaStates();
+  void PushUndo();
+  void Undo();
+  void Redo();
+  void UpdateUndoButtons();
+  bool SaveAs();
+  void Open();
+  bool CloseQuery();
+  void Store();
+  void Print();
+  void PrinterSetup();
+  // Item i of the analog list was checked or unchecked.
+  void cklAnalogSelectClickCheck(int i);
+  // Handles the window's keys before its controls; true when the key was used.
+  bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+  // The settle time of the timer (1000 ms; tests run it shorter).
+  void SetSettleInterval(int milliseconds);
+  QPrinter& Printer() { return printer_; }
+  TfrmStorePrompt* StorePrompt() const { return storePrompt_; }
+  // The generated parameter controls: mix, then analog in slot order A0..A27.
+  const std::vector<TParamControl>& MixControls() const { return mixControls_; }
+  const std::vector<TParamControl>& AnalogControls() const { return analogControls_; }
+  const TParamControl* FindParamControl(const QString& name) const;
+  // The listing Print writes, for the preset as it stands.
+  TPresetListing Listing() const;
+  // Pages of the digital page control that show for the chain.
+  std::array<bool, 17> DigitalPagesShown() const;
+
+  // The directory of the last save in this program run, with a trailing separator; shared by
+  // every editor.
+  static QString LastSaveFolder;
+
+  // Tool bar.
+  QToolBar* tbrTools;
+  QToolButton* btnOpen;
+  QToolButton* btnUndo;
+  QToolButton* btnRedo;
+  QToolButton* btnSaveAs;
+  QToolButton* btnSendOut;
+  QToolButton* btnStore;
+  QToolButton* btnPrint;
+  QToolButton* btnPrtSetup;
+  QToolButton* btnExit;
+  // Title row.
+  QLabel* lblTitle;
+  QLineEdit* edtTitle;
+  QLabel* lblStatus;
+  QCheckBox* chkAutoSend;
+  // Effect selection and mix.
+  QGroupBox* grpAnalogFX;
+  QListWidget* cklAnalogSelect;
+  QGroupBox* grpDigFX;
+  QListWidget* lbxDigSel;
+  QLabel* lblDigGrp;
+  QGroupBox* grpMix;
+  // Pages.
+  QTabWidget* pgcPreset;
+  QWidget* tsAnalog;
+  QWidget* tsDigital;
+  QWidget* tsPerfMIDI;
+  QWidget* tsVexastates;
+  QTabWidget* pgcAnalogParams;
+  QTabWidget* pgcDigitalParams;
+  std::array<QCheckBox*, 9> VexaBoxes{};
+  QTimer* timSys;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildToolBar();
+  void BuildTitleRow();
+  void BuildSelection();
+  void BuildPages();
+  void BindMixControls();
+  void BindAnalogControls();
+  void ShowAnalogTabs();
+  void FillDigitalSelection();
+  void RefreshPerformanceAssignments();
+  void ShowSnapshot(QBuffer& snapshot);
+  void SetStatus(const QString& text);
+  void edtTitleChange(const QString& text);
+  void VexaClick(int index, bool checked);
+  bool VexaFamilyPresent(int number) const;
+  void InstallChangeCallbacks();
+
+  TPreset preset_;
+  TUndoHistory history_;
+  QString fileName_;
+  bool neverSaved_ = true;
+  bool loading_ = false;
+  bool sendPending_ = false;
+  std::vector<TParamControl> mixControls_;
+  std::vector<TParamControl> analogControls_;
+  TfrmStorePrompt* storePrompt_ = nullptr;
+  QPrinter printer_;
+};

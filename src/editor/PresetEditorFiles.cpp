@@ -1,0 +1,220 @@
+// The editor's operations on the preset as a whole: history, files, store and print.
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "PresetEditor.h"
+#include "PresetPrint.h"
+#include "app/DialogService.h"
+#include "app/PrintPage.h"
+#include "app/kxUtility.h"
+#include "device/DeviceMessages.h"
+#include "device/StorePrompt.h"
+#include "preset/PresetError.h"
+#include "preset/PresetFile.h"
+
+namespace {
+
+const QString SaveChangesQuestion = QStringLiteral("Do you want to save your changes?");
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Undo and redo
+
+void TfrmPresetEditor::PushUndo() {
+  history_.Push(preset_);
+}
+
+void TfrmPresetEditor::UpdateUndoButtons() {
+  btnUndo->setEnabled(history_.CanUndo());
+  btnUndo->setToolTip(history_.UndoHint());
+  btnRedo->setEnabled(history_.CanRedo());
+  btnRedo->setToolTip(history_.RedoHint());
+}
+
+void TfrmPresetEditor::ShowSnapshot(QBuffer& snapshot) {
+  const int preset = pgcPreset->currentIndex();
+  const int analog = pgcAnalogParams->currentIndex();
+  const int digital = pgcDigitalParams->currentIndex();
+  LoadPresetFromStream(snapshot);
+  FormShow();
+  pgcPreset->setCurrentIndex(preset);
+  if (analog >= 0 && pgcAnalogParams->isTabVisible(analog))
+    pgcAnalogParams->setCurrentIndex(analog);
+  if (digital >= 0 && pgcDigitalParams->isTabVisible(digital))
+    pgcDigitalParams->setCurrentIndex(digital);
+}
+
+void TfrmPresetEditor::Undo() {
+  if (QBuffer* target = history_.UndoTarget()) {
+    TUndoSuppression suppress;
+    ShowSnapshot(*target);
+    history_.CommitUndo();
+  }
+  UpdateUndoButtons();
+}
+
+void TfrmPresetEditor::Redo() {
+  if (QBuffer* target = history_.RedoTarget()) {
+    TUndoSuppression suppress;
+    ShowSnapshot(*target);
+    history_.CommitRedo();
+  }
+  UpdateUndoButtons();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+bool TfrmPresetEditor::SaveAs() {
+  TFileRequest request;
+  request.parent = this;
+  request.caption = QStringLiteral("Save preset");
+  request.filter = PresetFileFilter;
+  request.defaultSuffix = QStringLiteral("zqn");
+  if (fileName_.isEmpty()) {
+    request.directory = LastSaveFolder;
+    const QString name = MakeValidFileName(preset_.Title.trimmed()) + QStringLiteral(".zqn");
+    request.fileName = LastSaveFolder.isEmpty() ? name : QDir(LastSaveFolder).filePath(name);
+  } else {
+    request.directory = QFileInfo(fileName_).absolutePath();
+    request.fileName = fileName_;
+  }
+  const std::optional<TFileAnswer> answer = Dialogs().SaveFile(request);
+  if (!answer) return false;
+  const QString file = answer->File();
+  try {
+    SavePresetFile(file, preset_);
+  } catch (const EPresetError& e) {
+    // The old file (if any) is whole and the record and history unchanged.
+    ShowErrorMessage(this, e.Message());
+    return false;
+  }
+  SetFileName(file);
+  LastSaveFolder = QDir::toNativeSeparators(QFileInfo(file).absolutePath() + QLatin1Char('/'));
+  neverSaved_ = false;
+  SetStatus(QStringLiteral("Saved"));
+  history_.Clear();
+  // The saved state is where undo starts from, as with a preset just shown.
+  PushUndo();
+  UpdateUndoButtons();
+  return true;
+}
+
+void TfrmPresetEditor::Open() {
+  if (neverSaved_ || preset_.IsModified()) {
+    switch (AskYesNoCancel(this, windowTitle(), SaveChangesQuestion)) {
+      case TQuestionAnswer::Yes:
+        SaveAs();  // opening goes on whatever the save did
+        break;
+      case TQuestionAnswer::No:
+      case TQuestionAnswer::YesToAll:
+        break;
+      case TQuestionAnswer::Cancel:
+        return;
+    }
+  }
+  TFileRequest request;
+  request.parent = this;
+  request.caption = QStringLiteral("Open preset");
+  request.filter = PresetFileFilter;
+  request.directory = fileName_.isEmpty() ? QCoreApplication::applicationDirPath()
+                                          : QFileInfo(fileName_).absolutePath();
+  request.fileName = PresetFilePattern;
+  const std::optional<TFileAnswer> answer = Dialogs().OpenFile(request);
+  if (!answer) return;
+  const QString file = answer->File();
+  QByteArray bytes;
+  try {
+    bytes = ReadPresetFile(file);
+  } catch (const EPresetError& e) {
+    // Nothing changes: a later save must not write the old preset over the file just refused.
+    ShowErrorMessage(this, e.Message());
+    return;
+  }
+  QBuffer stream(&bytes);
+  stream.open(QIODevice::ReadOnly);
+  SetFileName(file);
+  LoadPresetFromStream(stream);
+  FormShow();
+}
+
+bool TfrmPresetEditor::CloseQuery() {
+  if (!neverSaved_ && !preset_.IsModified()) return true;
+  switch (AskYesNoCancel(this, windowTitle(), SaveChangesQuestion)) {
+    case TQuestionAnswer::Yes:
+      return SaveAs();
+    case TQuestionAnswer::No:
+    case TQuestionAnswer::YesToAll:
+      return true;
+    case TQuestionAnswer::Cancel:
+      break;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Store
+
+void TfrmPresetEditor::Store() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  int unitPreset = OnGetPresetNo ? OnGetPresetNo() : -1;
+  QApplication::restoreOverrideCursor();
+  const bool known =
+      unitPreset >= TfrmStorePrompt::MinPresetNo && unitPreset <= TfrmStorePrompt::MaxPresetNo;
+
+  if (!storePrompt_) {
+    storePrompt_ = new TfrmStorePrompt(this);
+    int proposal = 1;
+    if (known) {
+      proposal = unitPreset;
+    } else if (const int fromName = PresetNumberFromFileName(fileName_); fromName > 0) {
+      proposal = fromName;  // a backup file remembers where it came from
+    }
+    storePrompt_->SetPresetNo(proposal);
+  } else if (known) {
+    storePrompt_->SetPresetNo(unitPreset);
+  }
+
+  if (storePrompt_->exec() != QDialog::Accepted) return;
+  if (storePrompt_->SendFirst()) {
+    SendPreset();
+    // The unit needs the time to take the preset into its edit buffer.
+    Delay(RequestDelay);
+  }
+  const QByteArray message = StorePresetMessage(PresetNumberToIndex(storePrompt_->PresetNo()));
+  if (OnSendRaw)
+    OnSendRaw(reinterpret_cast<const std::uint8_t*>(message.constData()),
+              static_cast<std::uint16_t>(message.size()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Print
+
+TPresetListing TfrmPresetEditor::Listing() const {
+  return BuildPresetListing(preset_, AppTitle, fileName_, ControllerName);
+}
+
+void TfrmPresetEditor::Print() {
+  if (pgcPreset->currentWidget() == tsPerfMIDI) pgcPreset->setCurrentWidget(tsAnalog);
+  TPrinterPageWriter writer(printer_);
+  if (!writer.Begin(windowTitle())) {
+    ShowErrorMessage(this, QStringLiteral("The printer could not be started."));
+    return;
+  }
+  WritePresetListing(writer, Listing(), TListingLayout::SideBySide);
+  writer.End();
+}
+
+void TfrmPresetEditor::PrinterSetup() {
+  TPrinterRequest request;
+  request.parent = this;
+  request.printer = &printer_;
+  Dialogs().PrinterSetup(request);
+}
