@@ -268,3 +268,17 @@ TQuestionAnswer AskYesNoCancel(QWidget* parent, const QString& caption, const QS
       return TQuestionAnswer::Cancel;
   }
 }
+
+bool ConfirmCloseWithSave(QWidget* window, const std::function<bool()>& save) {
+  switch (AskYesNoCancel(window, window ? window->windowTitle() : QString(),
+                         QStringLiteral("Do you want to save your changes?"))) {
+    case TQuestionAnswer::Yes:
+      return save();
+    case TQuestionAnswer::No:
+    case TQuestionAnswer::YesToAll:
+      return true;
+    case TQuestionAnswer::Cancel:
+      break;
+  }
+  return false;
+}

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -170,3 +171,7 @@ enum class TQuestionAnswer { Yes, No, Cancel, YesToAll };
 // Yes, No and Cancel (and "Yes to All" when `offerYesToAll`); closing the box is Cancel.
 TQuestionAnswer AskYesNoCancel(QWidget* parent, const QString& caption, const QString& text,
                                bool offerYesToAll = false);
+
+// Asks "Do you want to save your changes?" before a window with unsaved work closes: Yes saves
+// and lets the window close only when the save worked, No closes, Cancel keeps it open.
+bool ConfirmCloseWithSave(QWidget* window, const std::function<bool()>& save);

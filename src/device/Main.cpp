@@ -166,6 +166,7 @@ TfrmMPTEdit* TfrmMain::OpenMptEditor() {
 
 void TfrmMain::ConnectEditor(TfrmPresetEditor* editor) {
   editor->AppTitle = AppTitle();
+  editor->Settings = RegUtil();
   editor->OnSendPreset = [this](QIODevice& stream) { return OnSendPreset(stream); };
   editor->OnSendRaw = [this](const std::uint8_t* bytes, std::uint16_t length) {
     OnSendRaw(bytes, length);
@@ -258,43 +259,28 @@ void TfrmMain::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
 // ---------------------------------------------------------------------------------------------
 // Incoming events
 
-void TfrmMain::ProcessMidiInput(TMidiInput* sender) {
-  TMidiInput* port = sender ? sender : MidiInput();
-  if (!port) return;
-  int taken = 0;
-  int lastLength = -1;
-  while (port->MessageCount() > 0) {
-    // As in the explorer: a device that never pauses must not starve the window.
-    if (taken == MaxEventsPerTurn) {
-      ScheduleMidiInput();
-      break;
-    }
-    std::unique_ptr<TMyMidiEvent> event = port->GetMidiEvent();
-    if (!event) break;
-    ++taken;
-    if (Running) {
-      // A request sequence takes only preset dumps; everything else would be in its way.
-      if (event->SysexLength != PresetDumpLength || !event->HasSysex()) continue;
-      MessageBuffer.Clear();
-      std::copy(event->Sysex.cbegin(), event->Sysex.cend(), MessageBuffer.Bytes.begin());
-      MessageBuffer.BufferLength = PresetDumpLength;
-      // A title listing shows what it lists in the monitor too; a backup keeps it quiet, also
-      // for its last preset, after which the run has ended.
-      const bool saving = SaveToFiles;
-      SequenceStep();
-      if (!saving) LogMidiEvent(std::move(event));
-      continue;
-    }
-    if (event->HasSysex()) {
-      if (const auto report = Device.TakeReport(event->SysexBytes())) {
-        if (report->BypassChanged) miBypass->setChecked(Device.Bypass);
-        if (!report->Status.isEmpty()) ShowStatus(report->Status);
-        continue;
-      }
-    }
-    lastLength = LogMidiEvent(std::move(event));
+int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
+  if (Running) {
+    // A request sequence takes only preset dumps; everything else would be in its way.
+    if (event->SysexLength != PresetDumpLength || !event->HasSysex()) return -1;
+    MessageBuffer.Clear();
+    std::copy(event->Sysex.cbegin(), event->Sysex.cend(), MessageBuffer.Bytes.begin());
+    MessageBuffer.BufferLength = PresetDumpLength;
+    // A title listing shows what it lists in the monitor too; a backup keeps it quiet, also for
+    // its last preset, after which the run has ended.
+    const bool saving = SaveToFiles;
+    SequenceStep();
+    if (!saving) LogMidiEvent(std::move(event));
+    return -1;
   }
-  if (lastLength >= 0) ShowReceivedStatus(lastLength);
+  if (event->HasSysex()) {
+    if (const auto report = Device.TakeReport(event->SysexBytes())) {
+      if (report->BypassChanged) miBypass->setChecked(Device.Bypass);
+      if (!report->Status.isEmpty()) ShowStatus(report->Status);
+      return -1;
+    }
+  }
+  return LogMidiEvent(std::move(event));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -56,7 +56,6 @@ class TfrmMain : public TfrmMIDIExplorer {
   void DoFormClose() override;
   void DoFormDestroy() override;
   void DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) override;
-  void ProcessMidiInput(TMidiInput* sender) override;
   void EditBuffer() override;
   void UpdateBufferMenu() override;
 
@@ -146,6 +145,8 @@ class TfrmMain : public TfrmMIDIExplorer {
   void RequestSequence(bool saveToFiles);
 
  protected:
+  // Incoming events: dumps for a running sequence, parameter reports, the rest to the monitor.
+  int HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) override;
   void timPresetReqTimer();
   void LogSequenceLine(const QString& text);
   bool MakeBankFolder(int bank);

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <stdexcept>
@@ -71,7 +72,27 @@ QWidget* BuildBand(TParamControl& c, QWidget* page) {
 QWidget* TParamControl::Control() const {
   if (TrackBar) return TrackBar;
   if (RadioGroup) return RadioGroup;
+  if (ListBox) return ListBox;
   return Meter;
+}
+
+void TParamControl::ApplyVariant(const TParamDef& def) {
+  Def = &def;
+  if (TextDef) *TextDef = &def;
+  if (TrackBar) {
+    TrackBar->Bind(nullptr);
+    TrackBar->SetInverted(def.Reversed);
+    TrackBar->SetMin(def.Min);
+    TrackBar->SetMax(def.Max);
+  } else if (RadioGroup) {
+    RadioGroup->Bind(nullptr);
+    QStringList items;
+    for (const char* item : def.Items) items << QString::fromLatin1(item);
+    RadioGroup->BeginReading();
+    if (items != RadioGroup->Items()) RadioGroup->SetItems(items);
+    RadioGroup->SetDataAddend(def.Addend);
+    RadioGroup->EndReading();
+  }
 }
 
 void TParamControl::Bind(std::int32_t* field) {
@@ -79,6 +100,10 @@ void TParamControl::Bind(std::int32_t* field) {
     TrackBar->Bind(field);  // emits Changed, which refreshes the text
   } else if (RadioGroup) {
     RadioGroup->Bind(field);
+  } else if (ListBox) {
+    const QSignalBlocker block(ListBox);
+    ListBox->setCurrentRow(*field >= 0 && *field < ListBox->count() ? *field : -1);
+    if (QListWidgetItem* item = ListBox->currentItem()) ListBox->scrollToItem(item);
   } else if (Meter) {
     Meter->Bind(field);
     // The scroll bar follows without writing anything back: its handler sets the meter to the
@@ -93,12 +118,13 @@ void TParamControl::Bind(std::int32_t* field) {
 int TParamControl::StoredValue() const {
   if (TrackBar) return TrackBar->StoredValue();
   if (RadioGroup) return RadioGroup->ItemIndex() + RadioGroup->DataAddend();
+  if (ListBox) return ListBox->currentRow();
   if (Meter) return Meter->Position();
   return 0;
 }
 
 void TParamControl::RefreshValueText() const {
-  if (ValueText) ValueText->setText(Def->ValueText(StoredValue()));
+  if (ValueText) ValueText->setText((TextDef ? *TextDef : Def)->ValueText(StoredValue()));
 }
 
 std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamDef> rows) {
@@ -111,17 +137,20 @@ std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamD
   bars->setColumnMinimumWidth(2, 90);
   auto* groups = new QHBoxLayout;
   auto* bands = new QHBoxLayout;
+  auto* lists = new QHBoxLayout;
   int barRow = 0;
 
   for (const TParamDef& def : rows) {
     TParamControl c;
     c.Def = &def;
+    c.TextDef = std::make_shared<const TParamDef*>(&def);
     const QString name = ControlName(def);
     switch (def.Kind) {
       case TControlKind::TrackBar: {
-        bars->addWidget(
-            NamedLabel(QStringLiteral("lbl") + name.mid(3), QString::fromLatin1(def.Caption), page),
-            barRow, 0);
+        c.Caption =
+            NamedLabel(QStringLiteral("lbl") + name.mid(3), QString::fromLatin1(def.Caption), page);
+        c.Caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        bars->addWidget(c.Caption, barRow, 0);
         c.TrackBar = new TkxTrackBar(Qt::Horizontal, page);
         c.TrackBar->setObjectName(name);
         c.TrackBar->SetMin(def.Min);
@@ -137,9 +166,23 @@ std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamD
         // reported.
         TkxTrackBar* bar = c.TrackBar;
         QLabel* text = c.ValueText;
-        const TParamDef* d = c.Def;
+        std::shared_ptr<const TParamDef*> d = c.TextDef;
         QObject::connect(bar, &TkxTrackBar::Changed, text,
-                         [bar, text, d] { text->setText(d->ValueText(bar->StoredValue())); });
+                         [bar, text, d] { text->setText((*d)->ValueText(bar->StoredValue())); });
+        break;
+      }
+      case TControlKind::ListBox: {
+        auto* column = new QVBoxLayout;
+        c.Caption =
+            NamedLabel(QStringLiteral("lbl") + name.mid(3), QString::fromLatin1(def.Caption), page);
+        column->addWidget(c.Caption);
+        c.ListBox = new QListWidget(page);
+        c.ListBox->setObjectName(name);
+        for (const char* item : def.Items) c.ListBox->addItem(QString::fromLatin1(item));
+        c.ListBox->setMaximumWidth(90);
+        c.Caption->setBuddy(c.ListBox);
+        column->addWidget(c.ListBox, 1);
+        lists->addLayout(column);
         break;
       }
       case TControlKind::RadioGroup: {
@@ -161,8 +204,7 @@ std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamD
         bands->addWidget(BuildBand(c, page));
         break;
       case TControlKind::CheckBox:
-      case TControlKind::ListBox:
-        // The analog and mix rows use none of these; the digital pages place their own.
+        // No row of the table is a check box.
         throw std::logic_error("unexpected type");
     }
     controls.push_back(c);
@@ -173,6 +215,7 @@ std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamD
     outer->addLayout(bars, 2);
   }
   if (!groups->isEmpty()) outer->addLayout(groups, 3);
+  if (!lists->isEmpty()) outer->addLayout(lists, 0);
   if (!bands->isEmpty()) {
     bands->addStretch(1);
     outer->addLayout(bands, 1);
@@ -182,5 +225,6 @@ std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamD
   if (barRow == 0) delete bars;
   if (groups->isEmpty()) delete groups;
   if (bands->isEmpty()) delete bands;
+  if (lists->isEmpty()) delete lists;
   return controls;
 }

@@ -7,12 +7,14 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "preset/ParamTable.h"
 
 class QLabel;
+class QListWidget;
 class QScrollBar;
 class QWidget;
 class TkxLCDmeter;
@@ -26,9 +28,16 @@ struct TParamControl {
   TkxRadioGroup* RadioGroup = nullptr;
   TkxLCDmeter* Meter = nullptr;
   QScrollBar* ScrollBar = nullptr;  // the meter's second view (equalizer)
+  QListWidget* ListBox = nullptr;   // a plain list: the window writes its slot on a click
   QLabel* ValueText = nullptr;      // "txt..." beside a bar or under a meter
+  QLabel* Caption = nullptr;        // the caption beside a bar or above a list
+  // The row the value text reads by; a shared page follows the variant last bound to it.
+  std::shared_ptr<const TParamDef*> TextDef;
 
   QWidget* Control() const;
+  // Takes the variant's row: range, reversal, items and addend. The control is unbound first,
+  // so no setting is written into the field it showed before; bind it again afterwards.
+  void ApplyVariant(const TParamDef& def);
   // Binds the control to the field (it moves to the field's value) and shows the value text.
   void Bind(std::int32_t* field);
   // The stored value the control shows.

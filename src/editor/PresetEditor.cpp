@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/DialogService.h"
+#include "app/kxUtility.h"
 #include "controls/kxLCDmeter.h"
 #include "controls/kxRadioGroup.h"
 #include "controls/kxTrackBar.h"
@@ -214,15 +215,8 @@ void TfrmPresetEditor::BuildSelection() {
 
   grpDigFX = new QGroupBox(QStringLiteral("Digital Effects"), this);
   grpDigFX->setObjectName(QStringLiteral("grpDigFX"));
-  auto* digitalLayout = new QVBoxLayout(grpDigFX);
-  lbxDigSel = new QListWidget(grpDigFX);
-  lbxDigSel->setObjectName(QStringLiteral("lbxDigSel"));
-  lbxDigSel->setFixedHeight(5 * 19);
-  lblDigGrp = new QLabel(grpDigFX);
-  lblDigGrp->setObjectName(QStringLiteral("lblDigGrp"));
-  digitalLayout->addWidget(lbxDigSel);
-  digitalLayout->addWidget(lblDigGrp);
-  row->addWidget(grpDigFX, 2);
+  BuildDigitalSelection(grpDigFX);
+  row->addWidget(grpDigFX, 3);
 
   grpMix = new QGroupBox(QStringLiteral("Mix"), this);
   grpMix->setObjectName(QStringLiteral("grpMix"));
@@ -269,6 +263,9 @@ void TfrmPresetEditor::BuildPages() {
   pgcDigitalParams = new QTabWidget(tsDigital);
   pgcDigitalParams->setObjectName(QStringLiteral("pgcDigitalParams"));
   digitalLayout->addWidget(pgcDigitalParams);
+  BuildDigitalPages();
+  BuildPerfPage();
+  connect(pgcPreset, &QTabWidget::currentChanged, this, [this] { pgcPresetChange(); });
 
   auto* vexaLayout = new QGridLayout(tsVexastates);
   int i = 0;
@@ -330,7 +327,7 @@ void TfrmPresetEditor::SetSettleInterval(int milliseconds) {
 }
 
 const TParamControl* TfrmPresetEditor::FindParamControl(const QString& name) const {
-  for (const auto* list : {&mixControls_, &analogControls_})
+  for (const auto* list : {&mixControls_, &analogControls_, &digitalControls_})
     for (const TParamControl& c : *list)
       if (QLatin1String(c.Def->Control) == name) return &c;
   return nullptr;
@@ -373,11 +370,15 @@ void TfrmPresetEditor::FillDigitalSelection() {
   }
   lblDigGrp->setText(QStringLiteral("Group #") + QString::number(preset_.DigitalGroup));
   for (int effect : ChosenDigitalEffects(preset_)) lbxDigSel->addItem(EffectName(effect));
+  FillAvailable();
+  btnAddDfx->setEnabled(false);
+  btnDelDfx->setEnabled(false);
+  ShowDigitalPages();
 }
 
 void TfrmPresetEditor::RefreshPerformanceAssignments() {
   // An assignment whose parameter left the chain cannot be shown or played; it goes.
-  DropAbsentAssignments(preset_);
+  RefreshPerfControllers();
 }
 
 void TfrmPresetEditor::InstallChangeCallbacks() {
@@ -422,7 +423,9 @@ void TfrmPresetEditor::FormShow() {
   }
   RefreshVexaStates();
 
+  FillControllerNames(grdPMctl);
   pgcPreset->setCurrentWidget(tsAnalog);
+  pgcPresetChange();
   InstallChangeCallbacks();
   chkAutoSend->setChecked(true);
   sendPending_ = false;
@@ -569,6 +572,13 @@ bool TfrmPresetEditor::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 
 bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  // lbxDigAvailExit, lbxDigSelExit: the focus went elsewhere than to the list's own button (the
+  // new focus widget is already set when the old one hears of it).
+  if (type == QEvent::FocusOut) {
+    const QWidget* to = QApplication::focusWidget();
+    if (watched == lbxDigAvail && to != btnAddDfx) btnAddDfx->setEnabled(false);
+    if (watched == lbxDigSel && to != btnDelDfx) btnDelDfx->setEnabled(false);
+  }
   if ((type == QEvent::KeyPress || type == QEvent::ShortcutOverride) && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this) {
     auto* key = static_cast<QKeyEvent*>(event);

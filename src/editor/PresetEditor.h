@@ -28,6 +28,12 @@ class QIODevice;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
+class QAction;
+class QPushButton;
+class QScrollBar;
+class QTableWidget;
+class TkxRegUtil;
 class QTabWidget;
 class QTimer;
 class QToolBar;
@@ -49,8 +55,11 @@ class TfrmPresetEditor : public QWidget {
   std::function<int()> OnGetPresetNo;
   // Names of controllers 0..128 for the printed listing; the built-in names when unset.
   TControllerNameFn ControllerName;
-  // Heads the printed listing.
+  // Heads the printed listing and names the settings key of the controller names.
   QString AppTitle = QStringLiteral("ZQN-Tarvo");
+  // The program's settings store; unset, the editor keeps its own store on the program's key
+  // ("\SOFTWARE\Marvandel/" + AppTitle), which reads and writes the same values.
+  TkxRegUtil* Settings = nullptr;
 
   // Back to a fresh, never-saved preset editor: caption, empty histories, no file name. The
   // record stays and is overwritten by the next load.
@@ -106,6 +115,45 @@ class TfrmPresetEditor : public QWidget {
   TPresetListing Listing() const;
   // Pages of the digital page control that show for the chain.
   std::array<bool, 17> DigitalPagesShown() const;
+  // The generated digital controls, page by page in page order, each page in its slot order.
+  const std::vector<TParamControl>& DigitalControls() const { return digitalControls_; }
+
+  // Digital chain editing.
+  void lbxDigAvailClick();
+  void lbxDigSelClick();
+  void lbxDigAvailDblClick();
+  void lbxDigSelDblClick();
+  void btnAddDfxClick();
+  void btnDelDfxClick();
+  void btnDigGrpClick();
+  void pgcDigitalParamsChange();
+  void btnMPNcenterClick();
+  // Shows the three diffusion controls only for "Reverb 3" and moves the Level control beside
+  // them or under Position.
+  void ApplyReverbDiffusion();
+
+  // Performance MIDI page.
+  void pgcPresetChange();
+  void lbxPMIdefctlClick();
+  void btnPMIaddClick();
+  void btnPMIdelClick();
+  void popPMIctldefPopup();
+  void lbxCtlParamClick();
+  void lbxParamNamesClick();
+  void scrLowValueChange();
+  void scrHighValueChange();
+  void grdPMctlClick();
+  void grdPMctlSetEditText(int row, const QString& text);
+  void btnVexaleftClick();
+  void btnVexarightClick();
+  // Rebuilds "Controllers defined" from the preset, dropping entries whose parameter left the
+  // chain, and resets the parameter lists.
+  void RefreshPerfControllers();
+  // Column 0 the numbers 0..128, column 1 the user's names, else the built-in ones.
+  void FillControllerNames(QTableWidget* grid);
+  void SaveControllerName(int row, const QString& text);
+  QString ControllerNameOf(int row) const;
+  int CurrentPerfEntry() const { return perfCurrent_; }
 
   // The directory of the last save in this program run, with a trailing separator; shared by
   // every editor.
@@ -132,6 +180,10 @@ class TfrmPresetEditor : public QWidget {
   QListWidget* cklAnalogSelect;
   QGroupBox* grpDigFX;
   QListWidget* lbxDigSel;
+  QListWidget* lbxDigAvail;
+  QToolButton* btnAddDfx;
+  QToolButton* btnDelDfx;
+  QToolButton* btnDigGrp;
   QLabel* lblDigGrp;
   QGroupBox* grpMix;
   // Pages.
@@ -143,6 +195,25 @@ class TfrmPresetEditor : public QWidget {
   QTabWidget* pgcAnalogParams;
   QTabWidget* pgcDigitalParams;
   std::array<QCheckBox*, 9> VexaBoxes{};
+  std::array<QWidget*, 17> DigitalPageWidgets{};
+  QPushButton* btnMPNcenter = nullptr;
+  // Performance MIDI page.
+  QListWidget* lbxPMIdefctl;
+  QToolButton* btnPMIadd;
+  QToolButton* btnPMIdel;
+  QMenu* popPMIctldef;
+  QAction* pmiAddController;
+  QAction* pmiDeleteController;
+  QListWidget* lbxCtlParam;
+  QListWidget* lbxParamNames;
+  QScrollBar* scrLowValue;
+  QScrollBar* scrHighValue;
+  QLabel* lblPMILowValue;
+  QLabel* lblPMIHighValue;
+  QLabel* lblPMIcurrval;
+  QTableWidget* grdPMctl;
+  QPushButton* btnVexaleft;
+  QPushButton* btnVexaright;
   QTimer* timSys;
 
  protected:
@@ -166,6 +237,24 @@ class TfrmPresetEditor : public QWidget {
   void VexaClick(int index, bool checked);
   bool VexaFamilyPresent(int number) const;
   void InstallChangeCallbacks();
+  // Digital side (EditorDigital.cpp).
+  void BuildDigitalSelection(QGroupBox* box);
+  void BuildDigitalPages();
+  void FillAvailable();
+  bool Regroup();
+  void ShowDigitalPages();
+  void BindDigitalControls();
+  void AfterChainChange();
+  TParamControl* FindDigitalControl(int page, const char* name);
+  // Performance side (EditorPerformance.cpp).
+  void BuildPerfPage();
+  void ResetParamLists(bool fillEffects);
+  void UpdatePerfAddDelete();
+  void ShowPerfEntry();
+  void SetUpRange();
+  void SelectControllerRow(int row);
+  void ShowRangeText(QLabel* label, int position) const;
+  TkxRegUtil& ControllerStore();
 
   TPreset preset_;
   TUndoHistory history_;
@@ -175,6 +264,14 @@ class TfrmPresetEditor : public QWidget {
   bool sendPending_ = false;
   std::vector<TParamControl> mixControls_;
   std::vector<TParamControl> analogControls_;
+  std::vector<TParamControl> digitalControls_;
+  std::array<int, 18> digitalPageStart_{};  // first control of page p; [17] the end
+  int perfCurrent_ = -1;
+  bool rangeEdit_ = false;
+  bool perfUpdating_ = false;  // the page moves its own controls: no edit of the entry
+  bool namesFilling_ = false;
+  std::vector<const TParamControl*> paramControls_;  // per item of lbxParamNames
+  std::unique_ptr<TkxRegUtil> ownSettings_;
   TfrmStorePrompt* storePrompt_ = nullptr;
   QPrinter printer_;
 };

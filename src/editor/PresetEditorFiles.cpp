@@ -147,16 +147,7 @@ void TfrmPresetEditor::Open() {
 
 bool TfrmPresetEditor::CloseQuery() {
   if (!neverSaved_ && !preset_.IsModified()) return true;
-  switch (AskYesNoCancel(this, windowTitle(), SaveChangesQuestion)) {
-    case TQuestionAnswer::Yes:
-      return SaveAs();
-    case TQuestionAnswer::No:
-    case TQuestionAnswer::YesToAll:
-      return true;
-    case TQuestionAnswer::Cancel:
-      break;
-  }
-  return false;
+  return ConfirmCloseWithSave(this, [this] { return SaveAs(); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -198,7 +189,10 @@ void TfrmPresetEditor::Store() {
 // Print
 
 TPresetListing TfrmPresetEditor::Listing() const {
-  return BuildPresetListing(preset_, AppTitle, fileName_, ControllerName);
+  // Unless the opener names the controllers, the listing uses the names the grid shows.
+  const TControllerNameFn names =
+      ControllerName ? ControllerName : [this](int row) { return ControllerNameOf(row); };
+  return BuildPresetListing(preset_, AppTitle, fileName_, names);
 }
 
 void TfrmPresetEditor::Print() {

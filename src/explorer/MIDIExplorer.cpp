@@ -691,9 +691,13 @@ void TfrmMIDIExplorer::ProcessMidiInput(TMidiInput* sender) {
     std::unique_ptr<TMyMidiEvent> event = port->GetMidiEvent();
     if (!event) break;
     ++taken;
-    lastLength = LogMidiEvent(std::move(event));
+    if (const int length = HandleMidiEvent(std::move(event)); length >= 0) lastLength = length;
   }
   if (lastLength >= 0) ShowReceivedStatus(lastLength);
+}
+
+int TfrmMIDIExplorer::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
+  return LogMidiEvent(std::move(event));
 }
 
 int TfrmMIDIExplorer::LogMidiEvent(std::unique_ptr<TMyMidiEvent> event) {

@@ -133,6 +133,9 @@ class TfrmMIDIExplorer : public QMainWindow {
   void StatusShown(const QString& text);
 
  protected:
+  // Decides what becomes of one event taken from the input port; the explorer logs it. Returns
+  // the length to report in the status bar, or -1 for an event that is not reported there.
+  virtual int HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event);
   // Logs one received event as the monitor does (the oldest line goes beyond the cap, the line
   // keeps its event, the monitor page is marked) and returns the event's length in bytes.
   int LogMidiEvent(std::unique_ptr<TMyMidiEvent> event);

@@ -36,7 +36,6 @@ namespace {
 
 const QString HintDirValue = QStringLiteral("MPT_HINT_DIR");
 const QString ReportStyleValue = QStringLiteral("MPT_REPT_STYLE");
-const QString SaveChangesQuestion = QStringLiteral("Do you want to save your changes?");
 const QString SendQuestion = QStringLiteral(
     "Please confirm MPT update. This will replace all previous program mapping assignments. Do "
     "you want to proceed?");
@@ -742,16 +741,7 @@ void TfrmMPTEdit::keyPressEvent(QKeyEvent* event) {
 bool TfrmMPTEdit::FormCloseQuery() {
   grdMPT->CommitOpenEditor();
   if (!modified_) return true;
-  switch (AskYesNoCancel(this, windowTitle(), SaveChangesQuestion)) {
-    case TQuestionAnswer::Yes:
-      return btnSaveAsClick();
-    case TQuestionAnswer::No:
-    case TQuestionAnswer::YesToAll:
-      return true;
-    case TQuestionAnswer::Cancel:
-      break;
-  }
-  return false;
+  return ConfirmCloseWithSave(this, [this] { return btnSaveAsClick(); });
 }
 
 void TfrmMPTEdit::FormClose() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 class TPreset;
+struct TParamDef;
 
 // Operations on a preset's eight performance MIDI assignments that keep them consistent with
 // the effect chain. Renumbering on a digital group change lives with the group logic.
@@ -32,3 +33,8 @@ bool TargetIsPresent(const TPreset& preset, int k);
 // The rule applied when a preset is shown: an active assignment whose target left the chain is
 // dropped. Returns the active assignments that remain, in ascending order.
 std::vector<int> DropAbsentAssignments(TPreset& preset);
+
+// Text of position p of a range bar (whose minimum is m) for a parameter edited by the control of
+// the row: the item of a named choice, otherwise the display scale the control's name and range
+// call for. A reversed bar (MIDI Pan) reads Max minus p; an equalizer band reads its level.
+QString RangeValueText(const TParamDef& def, int p, int m);

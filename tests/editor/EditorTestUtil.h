@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/ScriptedDialogService.h"
+#include "app/kxUtility.h"
 #include "device/DeviceMessages.h"
 #include "device/StorePrompt.h"
 #include "device/UnitSimulator.h"
@@ -40,7 +42,11 @@ inline QByteArray ImageBytes(const TPreset& p) {
 
 struct EditorRig {
   EditorRig() {
+    // The controller names go to a settings folder of the test's own, never the user's.
+    settings.SetPath(QStringLiteral("\\SOFTWARE\\Marvandel/ZQN-Tarvo"));
+    settings.SetStorageFolder(settingsDir.path());
     editor = std::make_unique<TfrmPresetEditor>();
+    editor->Settings = &settings;
     editor->SetSettleInterval(TestSettleMs);
     editor->OnSendPreset = [this](QIODevice& stream) {
       stream.seek(0);
@@ -83,6 +89,8 @@ struct EditorRig {
     return editor->findChild<T*>(name);
   }
 
+  QTemporaryDir settingsDir;
+  TkxRegUtil settings;
   TScriptedDialogs dialogs;
   TUnitSimulator unit;
   std::unique_ptr<TfrmPresetEditor> editor;

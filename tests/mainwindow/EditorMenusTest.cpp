@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QBuffer>
 #include <QMenu>
+#include <QPushButton>
 
 namespace {
 
@@ -104,15 +105,28 @@ TEST_F(EditorMenus, ProgramTableFromTheUnitEditedAndSentBack) {
   ASSERT_EQ(editors.size(), 1);
   EXPECT_EQ(editors[0]->Table().Entry(199), 199);
 
-  Tmpt table = editors[0]->Table();
-  table.SetEntry(0, 150);
-  QByteArray image = table.Image();
-  QBuffer stream(&image);
-  stream.open(QIODevice::ReadOnly);
-  EXPECT_EQ(editors[0]->OnSendMPT(stream), "MIDI data sent to MIDI Out");
+  // Program change 1 is to load preset 150 from now on.
+  EXPECT_EQ(editors[0]->Cell(1, 1), "001");
+  editors[0]->SetCell(1, 1, "150");
+  dialogs->PlanButton(QMessageBox::Yes);
+  QTest::mouseClick(editors[0]->btnSendOut, Qt::LeftButton);
+  EXPECT_EQ(editors[0]->LastSendResult(), "MIDI data sent to MIDI Out");
+  unit->WaitIdle();
+
+  window->miGetMPT->trigger();
+  Settle();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() == 2; }, 2000));
+  Tmpt fetched;
+  fetched.LoadFromImage(window->LogEvent(1)->Sysex);
+  EXPECT_EQ(fetched.Entry(0), 149);
+
+  for (const TShortMessage& m : ProgramChangeLoadMessages(0))
+    window->MidiOutput()->PutShort(m.status, m.data1, m.data2);
   unit->WaitIdle();
   auto lock = session->Lock();
-  EXPECT_EQ(session->Unit().ProgramTable()[0], 150);
+  EXPECT_EQ(session->Unit().CurrentPreset(), 149);
+  EXPECT_EQ(session->Unit().EditBuffer(), session->Unit().Preset(0, 149));
+  EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
 }
 
 TEST_F(EditorMenus, PreKineticTableOpensTheEditor) {

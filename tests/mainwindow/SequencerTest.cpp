@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressBar>
 #include <QStandardPaths>
 
 namespace {
@@ -84,6 +85,12 @@ TEST_F(Sequencer, BackupOfTwoBanksLaterBanksFromPresetOne) {
   EXPECT_TRUE(log.contains("Begin processing Bank C"));
   EXPECT_TRUE(log.contains("Preset #5 received: " + FileName(0, 4)));
   EXPECT_FALSE(log.join('\n').contains("Sysex (246)"));  // a backup keeps the monitor quiet
+  // Progress counted every preset planned over both banks, and is gone once the run ended.
+  ASSERT_NE(window->prgSequence, nullptr);
+  EXPECT_EQ(window->prgSequence->maximum(), 3 + 7);
+  EXPECT_EQ(window->prgSequence->value(), 3 + 7);
+  EXPECT_FALSE(window->prgSequence->isVisible());
+  unit->WaitIdle();
   auto lock = session->Lock();
   EXPECT_EQ(session->Unit().Bank(), 0);  // the starting bank is selected again
 }
