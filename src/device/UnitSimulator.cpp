@@ -2,6 +2,7 @@
 
 #include "preset/DigitalCatalogue.h"
 #include "preset/Preset.h"
+#include "preset/VexaRules.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -103,6 +104,8 @@ QByteArray TUnitSimulator::FactoryPreset(int bank, int index) {
     p.PerfMIDI[1].Low = 31;
     p.PerfMIDI[1].High = 0;
   }
+  // The foot controller's states follow the chain, as the unit and the editor keep them.
+  ApplyVexaRule(p);
   const TPresetImage image = p.Encode();
   return QByteArray(reinterpret_cast<const char*>(image.data()),
                     static_cast<qsizetype>(image.size()));

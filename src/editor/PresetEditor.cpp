@@ -1,5 +1,7 @@
 #include "PresetEditor.h"
 
+#include "preset/VexaRules.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -32,46 +34,6 @@
 namespace {
 
 constexpr int SettleMilliseconds = 1000;
-
-// Which effects make a Vexa state meaningful: analog effects that are on, digital pages that
-// show. Indexed by check box number 1..9 - 1.
-struct TVexaRule {
-  std::initializer_list<int> Analog;
-  std::initializer_list<int> DigitalPages;
-};
-// Digital page indices as DigitalPages() orders them.
-enum : int {
-  pgLowPass,
-  pgFlanger,
-  pgChorus,
-  pgPitchTrans,
-  pgPanner,
-  pgTremolo,
-  pgMidiPan,
-  pgReverb,
-  pgGateVerb,
-  pgTappedDdl,
-  pgRegenDdl,
-  pgStereoDdl,
-  pgSampler,
-  pgSamplerPtr,
-  pgTuner,
-  pgPhaser,
-  pgDualPtr,
-};
-enum : int { aeCompressor, aeExpander, aeDistortion, aeEnvelope, aeNoiseGate, aeEqualizer, aeAes };
-
-const TVexaRule VexaRules[9] = {
-    {{aeCompressor}, {}},
-    {{aeDistortion}, {}},
-    {{aeEqualizer}, {pgLowPass}},
-    {{aeExpander, aeNoiseGate}, {}},
-    {{}, {pgReverb, pgGateVerb}},
-    {{}, {pgTappedDdl, pgRegenDdl, pgStereoDdl}},
-    {{}, {pgPitchTrans, pgDualPtr}},
-    {{}, {pgFlanger, pgPhaser, pgChorus}},
-    {{aeAes, aeEnvelope}, {pgPanner, pgMidiPan, pgTuner, pgSampler, pgSamplerPtr, pgTremolo}},
-};
 
 QToolButton* ToolButton(QToolBar* bar, const char* name, const QString& text, const QString& hint) {
   auto* b = new QToolButton(bar);
@@ -527,13 +489,7 @@ void TfrmPresetEditor::cklAnalogSelectClickCheck(int i) {
 }
 
 bool TfrmPresetEditor::VexaFamilyPresent(int number) const {
-  const TVexaRule& rule = VexaRules[number - 1];
-  for (int effect : rule.Analog)
-    if (preset_.AnalogInUse[effect]) return true;
-  const std::array<bool, 17> pages = DigitalPagesShown();
-  for (int page : rule.DigitalPages)
-    if (pages[page]) return true;
-  return false;
+  return ::VexaFamilyPresent(preset_, number);
 }
 
 void TfrmPresetEditor::RefreshVexaStates() {
