@@ -112,9 +112,10 @@ QMessageBox::StandardButton TScriptedDialogService::Message(const TMessageReques
   return plan->button;
 }
 
-std::optional<TFileAnswer> TScriptedDialogService::OpenFile(const TFileRequest& request) {
+namespace {
+TDialogRecord FileRecord(TDialogKind kind, const TFileRequest& request) {
   TDialogRecord record;
-  record.kind = TDialogKind::OpenFile;
+  record.kind = kind;
   record.parent = request.parent;
   record.caption = request.caption;
   record.directory = request.directory;
@@ -122,8 +123,13 @@ std::optional<TFileAnswer> TScriptedDialogService::OpenFile(const TFileRequest& 
   record.filter = request.filter;
   record.selectedFilter = request.selectedFilter;
   record.defaultSuffix = request.defaultSuffix;
-  record.multiSelect = request.multiSelect;
-  const std::optional<TPlan> plan = Take(record);
+  record.multiSelect = kind == TDialogKind::OpenFile && request.multiSelect;
+  return record;
+}
+}  // namespace
+
+std::optional<TFileAnswer> TScriptedDialogService::OpenFile(const TFileRequest& request) {
+  const std::optional<TPlan> plan = Take(FileRecord(TDialogKind::OpenFile, request));
   if (!plan || !plan->kind || plan->files.isEmpty()) return std::nullopt;
   if (!request.multiSelect && plan->files.size() > 1) {
     problems_ << QStringLiteral("several files planned for the single-file open dialog \"%1\"")
@@ -134,16 +140,7 @@ std::optional<TFileAnswer> TScriptedDialogService::OpenFile(const TFileRequest& 
 }
 
 std::optional<TFileAnswer> TScriptedDialogService::SaveFile(const TFileRequest& request) {
-  TDialogRecord record;
-  record.kind = TDialogKind::SaveFile;
-  record.parent = request.parent;
-  record.caption = request.caption;
-  record.directory = request.directory;
-  record.fileName = request.fileName;
-  record.filter = request.filter;
-  record.selectedFilter = request.selectedFilter;
-  record.defaultSuffix = request.defaultSuffix;
-  const std::optional<TPlan> plan = Take(record);
+  const std::optional<TPlan> plan = Take(FileRecord(TDialogKind::SaveFile, request));
   if (!plan || !plan->kind || plan->files.isEmpty()) return std::nullopt;
   return TFileAnswer{plan->files, plan->selectedFilter};
 }

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QToolButton>
+#include "PdfText.h"
 
 #include "EditorTestUtil.h"
 #include "editor/PresetPrint.h"
@@ -26,17 +27,6 @@ TPreset ListedPreset() {
   p.PerfMIDI[1].High = 31;
   p.PerfMIDI[1].Controller = 11;
   return p;
-}
-
-std::optional<QString> PdfText(const QString& path) {
-  const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-  if (tool.isEmpty()) return std::nullopt;
-  QProcess process;
-  process.start(tool, {QStringLiteral("-layout"), path, QStringLiteral("-")});
-  if (!process.waitForFinished(20000)) return std::nullopt;
-  // The printer's font sets "ff" as one ligature glyph; read it back as the two letters.
-  return QString::fromUtf8(process.readAllStandardOutput())
-      .replace(QChar(0xFB00), QStringLiteral("ff"));
 }
 
 // The lines every form of the listing carries for ListedPreset.

@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "PdfText.h"
 #include "device/BkupOpt.h"
 
 #include <QDir>
@@ -53,14 +54,7 @@ class Sequencer : public MainWindow {
     for (int i = 0; i < window->LogCount(); ++i) lines << window->LogLine(i);
     return lines;
   }
-  static QString PdfText(const QString& pdf) {
-    const QString tool = QStandardPaths::findExecutable("pdftotext");
-    if (tool.isEmpty()) return {};
-    QProcess p;
-    p.start(tool, {"-layout", pdf, "-"});
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-  }
+  static QString ListingText(const QString& pdf) { return PdfText(pdf).value_or(QString()); }
 
   QTemporaryDir out;
 };
@@ -152,7 +146,7 @@ TEST_F(Sequencer, PreKineticRunHasNoBanksAndListsWithoutBankColumn) {
   EXPECT_TRUE(Received().filter("F0 1A 00 15 03 09").isEmpty());
   EXPECT_TRUE(Log().contains("Begin processing of Pre-Kinetic presets"));
   ASSERT_TRUE(QFile::exists(pdf));
-  const QString text = PdfText(pdf);
+  const QString text = ListingText(pdf);
   if (text.isEmpty()) GTEST_SKIP() << "pdftotext not installed";
   EXPECT_TRUE(text.contains("Preset Listing ZQN-Tarvo"));
   EXPECT_TRUE(text.contains("Preset#"));
@@ -171,7 +165,7 @@ TEST_F(Sequencer, TitleListingPrintsEveryChosenPresetAndShowsTheDumps) {
   });
   EXPECT_EQ(Log().filter("Sysex (246)").size(), 4);  // listing only: the dumps are shown
   EXPECT_TRUE(QDir(out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
-  const QString text = PdfText(pdf);
+  const QString text = ListingText(pdf);
   if (text.isEmpty()) GTEST_SKIP() << "pdftotext not installed";
   EXPECT_TRUE(text.contains("Bank"));
   EXPECT_TRUE(text.contains("Page: 1"));

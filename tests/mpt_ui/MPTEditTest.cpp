@@ -1,3 +1,4 @@
+#include "PdfText.h"
 #include "app/PrintPage.h"
 #include "app/ScriptedDialogService.h"
 #include "app/kxUtility.h"
@@ -34,23 +35,6 @@ namespace {
 const QString SendQuestion = QStringLiteral(
     "Please confirm MPT update. This will replace all previous program mapping assignments. Do "
     "you want to proceed?");
-
-int PdfPageCount(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return -1;
-  const QString text = QString::fromLatin1(file.readAll());
-  return static_cast<int>(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b"))));
-}
-
-// The text of a PDF, or nothing when poppler's pdftotext is not installed.
-std::optional<QString> PdfText(const QString& path) {
-  const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-  if (tool.isEmpty()) return std::nullopt;
-  QProcess process;
-  process.start(tool, {QStringLiteral("-layout"), path, QStringLiteral("-")});
-  if (!process.waitForFinished(20000)) return std::nullopt;
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 class MptEditor : public ::testing::Test {
  protected:
