@@ -25,6 +25,8 @@ std::optional<TDeviceState::TReport> TDeviceState::TakeReport(TBytes m) {
       break;
     case ParamCurrentPreset:
       CurrentPresetNo = m[6] + 1 + (m[7] == 1 ? 128 : 0);
+      // A garbled report names no preset the unit can have.
+      if (CurrentPresetNo > PresetCount) CurrentPresetNo = -1;
       break;
     default:
       break;

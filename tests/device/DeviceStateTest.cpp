@@ -33,6 +33,7 @@ TEST(DeviceState, BankAndCurrentPresetReports) {
       {"F0 1A 00 15 03 09 04 00 F7", -1, -1, ""},  // no such bank: unknown, nothing shown
       {"F0 1A 00 15 03 40 05 01 F7", -1, 134, ""},
       {"F0 1A 00 15 03 40 7F 00 F7", -1, 128, ""},
+      {"F0 1A 00 15 03 40 48 01 F7", -1, -1, ""},  // 201: no such preset, unknown
       {"F0 1A 00 15 03 77 01 00 F7", -1, -1, ""},  // unknown parameter: only counted
   };
   for (const Case& c : cases) {
