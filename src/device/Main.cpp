@@ -1,4 +1,5 @@
 #include "device/Main.h"
+#include "app/BusyCursor.h"
 
 #include "app/DialogService.h"
 #include "app/PrintPage.h"
@@ -17,14 +18,6 @@
 #include <QTimer>
 
 namespace {
-
-// Shows the busy cursor for the lifetime of the object.
-struct TBusyCursor {
-  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
 
 const char* const kObsoleteValues[] = {"ZQN_REQ_DELAY", "LEFT_PANE_WIDTH", "RECT_MAIN", "RECT_MPT"};
 

@@ -1,4 +1,5 @@
 #include "explorer/MIDIExplorer.h"
+#include "app/BusyCursor.h"
 
 #include "app/DialogService.h"
 #include "app/SplashAbout.h"
@@ -42,15 +43,6 @@ const QString kNoDevicesAdvice = QStringLiteral(
     "MIDI devices.");
 const QString kMonitorCaption = QStringLiteral("MIDI Monitor");
 const QString kMonitorCaptionNew = QStringLiteral("MIDI Monitor: events received");
-
-// Restores the normal cursor however the scope is left.
-class TBusyCursor {
- public:
-  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
 
 QAction* NewAction(QObject* owner, const char* name, const QString& text) {
   auto* a = new QAction(text, owner);

@@ -1,6 +1,7 @@
 // The file pane of the explorer window: the folder history, the file list with its sort keys and
 // views, and the file commands (load, open, send, rename, delete).
 
+#include "app/BusyCursor.h"
 #include "app/DialogService.h"
 #include "app/kxUtility.h"
 #include "explorer/MIDIExplorer.h"
@@ -72,14 +73,6 @@ class TTypeNames {
   }
   QMimeDatabase db_;
   QHash<QString, QString> cache_;
-};
-
-class TBusyCursor {
- public:
-  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
 };
 
 }  // namespace
