@@ -29,16 +29,21 @@ constexpr std::array<const char*, 16> kSystemNames = {
     "System Reset",
 };
 
+// Every monitor line is made of these; a table lookup instead of QString::arg keeps a busy
+// monitor's text cheap.
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
 QString Hex2(std::uint8_t value) {
-  return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+  const QChar digits[2] = {QLatin1Char(kHexDigits[value >> 4]),
+                           QLatin1Char(kHexDigits[value & 15])};
+  return QString(digits, 2);
 }
 
 // Five blanks, then the time stamp as its high and low 16-bit halves.
 QString TimeSuffix(std::uint32_t time) {
-  const auto hex4 = [](std::uint32_t v) {
-    return QStringLiteral("%1").arg(v & 0xFFFFu, 4, 16, QLatin1Char('0')).toUpper();
-  };
-  return QStringLiteral("     ") + hex4(time >> 16) + hex4(time);
+  QString text(13, QLatin1Char(' '));
+  for (int i = 0; i < 8; ++i) text[5 + i] = QLatin1Char(kHexDigits[(time >> (28 - 4 * i)) & 15]);
+  return text;
 }
 
 // The bytes a system-exclusive event really holds; a length field larger than its copy must not
@@ -62,11 +67,11 @@ QString MidiSystemMessageName(std::uint8_t status) {
 
 QString HexBytes(std::span<const std::uint8_t> block, std::uint16_t count) {
   const std::size_t n = std::min<std::size_t>(count, block.size());
-  QString text;
-  text.reserve(static_cast<qsizetype>(n * 3));
-  for (std::size_t i = 0; i < n; ++i) {
-    text += Hex2(block[i]);
-    text += QLatin1Char(' ');
+  QString text(static_cast<qsizetype>(n * 3), QLatin1Char(' '));
+  QChar* out = text.data();
+  for (std::size_t i = 0; i < n; ++i, out += 3) {
+    out[0] = QLatin1Char(kHexDigits[block[i] >> 4]);
+    out[1] = QLatin1Char(kHexDigits[block[i] & 15]);
   }
   return text;
 }
