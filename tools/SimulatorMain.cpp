@@ -61,9 +61,13 @@ int main(int argc, char** argv) {
   QCommandLineOption paced("paced", "Reply at DIN MIDI speed (320 us per byte).");
   QCommandLineOption loadMs("load-ms", "Milliseconds to load a preset after a select.", "ms", "0");
   QCommandLineOption drop("drop-every", "Drop every n-th reply (0: never).", "n", "0");
+  QCommandLineOption chaos("chaos",
+                           "Mix noise into the replies (random messages, broken and foreign "
+                           "system exclusive, bursts, lost replies), seeded with n (0: none).",
+                           "n", "0");
   QCommandLineOption log("log", "Print every message in and out with a time stamp.");
   QCommandLineOption state("state", "Keep the unit's memory in this file between runs.", "file");
-  parser.addOptions({api, name, channel, preKinetic, paced, loadMs, drop, log, state});
+  parser.addOptions({api, name, channel, preKinetic, paced, loadMs, drop, chaos, log, state});
   parser.process(app);
 
   QTextStream err(stderr);
@@ -91,6 +95,7 @@ int main(int argc, char** argv) {
     options.Paced = parser.isSet(paced);
     options.PresetLoadMs = parser.value(loadMs).toInt();
     options.DropEveryNth = parser.value(drop).toInt();
+    options.ChaosSeed = parser.value(chaos).toUInt();
   }
   if (parser.isSet(log)) {
     ports.session->OnLog = [](const QString& line) {

@@ -254,8 +254,12 @@ void TfrmMain::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
 
 int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
   if (Running) {
-    // A request sequence takes only preset dumps; everything else would be in its way.
-    if (event->SysexLength != PresetDumpLength || !event->HasSysex()) return -1;
+    // A request sequence takes only preset dumps from the unit it asks, on the channel it asks
+    // on; anything else on the line (another unit's dump, a broken or overlong message) would be
+    // saved in place of the preset.
+    if (!event->HasSysex() || event->SysexLength != PresetDumpLength) return -1;
+    const TBytes dump = event->SysexBytes();
+    if (!IsPresetDump(dump) || dump[2] != DeviceChannel || dump.back() != SysExEnd) return -1;
     MessageBuffer.Clear();
     std::copy(event->Sysex.cbegin(), event->Sysex.cend(), MessageBuffer.Bytes.begin());
     MessageBuffer.BufferLength = PresetDumpLength;

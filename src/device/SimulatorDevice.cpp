@@ -36,10 +36,16 @@ void TSimulatorSession::Handle(TBytes message, const TSend& send) {
   if (loadsPreset && options.PresetLoadMs > 0)
     std::this_thread::sleep_for(std::chrono::milliseconds(options.PresetLoadMs));
 
+  if (options.ChaosSeed != chaosSeed_) {
+    chaosSeed_ = options.ChaosSeed;
+    chaos_.seed(chaosSeed_);
+  }
   for (const QByteArray& reply : replies) {
     ++replies_;
-    if (options.DropEveryNth > 0 &&
-        replies_ % static_cast<std::uint64_t>(options.DropEveryNth) == 0) {
+    const bool dropped = (options.DropEveryNth > 0 &&
+                          replies_ % static_cast<std::uint64_t>(options.DropEveryNth) == 0) ||
+                         (chaosSeed_ != 0 && !SendNoise(AsBytes(reply), send));
+    if (dropped) {
       log("xx", AsBytes(reply));
       continue;
     }
@@ -47,6 +53,56 @@ void TSimulatorSession::Handle(TBytes message, const TSend& send) {
     log("->", AsBytes(reply));
     send(reply);
   }
+}
+
+bool TSimulatorSession::SendNoise(TBytes reply, const TSend& send) {
+  auto below = [this](int n) { return std::uniform_int_distribution<int>(0, n - 1)(chaos_); };
+  auto bytes = [](std::initializer_list<int> values) {
+    QByteArray m;
+    for (int v : values) m.append(char(v));
+    return m;
+  };
+  auto shortMessage = [&]() {
+    switch (below(6)) {
+      case 0:  // clock, start, continue, stop, active sensing, reset
+        return bytes({0xF8 + below(8)});
+      case 1:
+        return bytes({0xC0 + below(16), below(128)});
+      case 2:
+        return bytes({0xF1 + below(3), below(128), below(128)}).left(below(2) + 2);
+      default:
+        return bytes({0x80 + 16 * below(7) + below(16), below(128), below(128)});
+    }
+  };
+  const QByteArray whole(reinterpret_cast<const char*>(reply.data()), qsizetype(reply.size()));
+
+  const int rounds = 1 + below(2);
+  for (int round = 0; round < rounds; ++round) {
+    const int kind = below(100);
+    if (kind < 35) {
+      for (int i = below(6); i >= 0; --i) send(shortMessage());
+    } else if (kind < 45 && whole.size() > 2) {
+      // Cut off before its end: no F7.
+      send(whole.left(1 + below(int(whole.size()) - 2)));
+    } else if (kind < 55) {
+      // Longer than any reply: data bytes pushed in before the F7.
+      QByteArray m = whole.left(whole.size() - 1);
+      for (int i = 1 + below(600); i > 0; --i) m.append(char(below(128)));
+      send(m.append(char(SysExEnd)));
+    } else if (kind < 65 && whole.size() > 3) {
+      // The same reply from a unit on another channel, with other values in it.
+      QByteArray m = whole;
+      m[2] = char((std::uint8_t(m[2]) + 1 + below(15)) & 0x0F);
+      for (qsizetype i = 5; i + 1 < m.size(); ++i)
+        if (below(8) == 0) m[i] = char(below(128));
+      send(m);
+    } else if (kind == 65) {
+      // More events at once than a receiving ring holds.
+      if (OnLog) OnLog(QStringLiteral("~~ burst of 1500 short messages"));
+      for (int i = 0; i < 1500; ++i) send(bytes({0x90 + (i & 15), i & 0x7F, 64}));
+    }
+  }
+  return below(100) != 0;
 }
 
 void TSimulatorFarEnd::Receive(TInProcessDevice& device, std::span<const std::uint8_t> message) {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <random>
 
 inline const QString SimulatorDeviceName = QStringLiteral("ZQN Tarvo Simulator");
 
@@ -21,6 +22,11 @@ struct TSimulatorOptions {
   int PresetLoadMs = 0;
   // Drop every n-th reply (0: never), to exercise the program's time-outs.
   int DropEveryNth = 0;
+  // Mixes noise into the replies, as a crowded MIDI line would: random short messages, truncated
+  // and oversized system exclusive, replies on other channels, bursts longer than a receiving
+  // ring holds, and replies that never arrive. 0: none; any other value seeds the noise, so a run
+  // can be repeated.
+  std::uint32_t ChaosSeed = 0;
 };
 
 class TSimulatorSession {
@@ -49,7 +55,12 @@ class TSimulatorSession {
   std::mutex mutex_;
   TUnitSimulator unit_;
   TSimulatorOptions options_;
+  // Sends the noise that goes with one reply; false when the reply itself is to be lost.
+  bool SendNoise(TBytes reply, const TSend& send);
+
   std::uint64_t replies_ = 0;
+  std::mt19937 chaos_;
+  std::uint32_t chaosSeed_ = 0;
   std::chrono::steady_clock::time_point start_;
 };
 
