@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
@@ -133,16 +134,18 @@ QString ToText(const QVariant& value, const QString& name) {
   }
 }
 
+// A settings file with lines that are no settings (a damaged disk, a slip in a text editor) still
+// gives every value that can be read, as Qt reads it, and the next write puts a clean file in its
+// place holding those values. Qt reports the damage only to the first reader of the file in a run,
+// so treating it as an error would make the same file read differently from one value to the next.
+bool Unreadable(const QSettings& settings) {
+  return settings.status() == QSettings::AccessError;
+}
+
 void CheckStatus(const QSettings& settings) {
-  switch (settings.status()) {
-    case QSettings::NoError:
-      return;
-    case QSettings::AccessError:
-      throw ERegistryError(QStringLiteral("Access denied to \"%1\"")
-                               .arg(QDir::toNativeSeparators(settings.fileName())));
-    case QSettings::FormatError:
-      throw ERegistryError(QStringLiteral("The settings in \"%1\" are damaged")
-                               .arg(QDir::toNativeSeparators(settings.fileName())));
+  if (Unreadable(settings)) {
+    throw ERegistryError(QStringLiteral("Access denied to \"%1\"")
+                             .arg(QDir::toNativeSeparators(settings.fileName())));
   }
 }
 
@@ -233,7 +236,7 @@ QVariant TkxRegUtil::ReadValue(const QString& keyPath, const QString& name) cons
   CheckValueName(name);
   std::unique_ptr<QSettings> settings(OpenKey(keyPath));
   // A key that cannot be read is treated like a missing one: the caller gets its default.
-  if (settings->status() != QSettings::NoError || !settings->contains(name)) return {};
+  if (Unreadable(*settings) || !settings->contains(name)) return {};
   return settings->value(name);
 }
 
@@ -287,7 +290,7 @@ void TkxRegUtil::DeleteValue(const QString& name) {
   Translated(DeletePiece(name), [&] {
     CheckValueName(name);
     std::unique_ptr<QSettings> settings(OpenKey(path_));
-    if (settings->status() != QSettings::NoError || !settings->contains(name)) return;
+    if (Unreadable(*settings) || !settings->contains(name)) return;
     if (!settings->isWritable()) {
       throw ERegistryError(QStringLiteral("Access denied to \"%1\"")
                                .arg(QDir::toNativeSeparators(settings->fileName())));
@@ -336,12 +339,23 @@ void TkxRegUtil::LoadFormRect(QWidget* window) {
   const int height = ReadInteger(key + QStringLiteral(".Height"), true, window->height());
   const int width = ReadInteger(key + QStringLiteral(".Width"), true, window->width());
   QPoint origin(left, top);
+  QSize size(width > 0 ? width : window->width(), height > 0 ? height : window->height());
   if (window->isWindow()) {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (screen) origin = ClampWindowOrigin(origin, screen->virtualGeometry());
+    if (screen) {
+      const QRect desktop = screen->virtualGeometry();
+      origin = ClampWindowOrigin(origin, desktop);
+      // A window grown larger than every screen together cannot be seen whole or moved back, and
+      // a huge one would not even get its pixels.
+      size = size.boundedTo(desktop.size().expandedTo(window->size()));
+    }
   }
   window->move(origin);
-  window->resize(width, height);
+  window->resize(size);
+}
+
+void ReportSettingsError(QWidget* parent, const ERegistryError& error) {
+  ShowErrorMessage(parent, error.Message());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -449,4 +463,10 @@ TUrlOpener SetUrlOpener(TUrlOpener opener) {
   TUrlOpener previous = std::move(InstalledUrlOpener());
   InstalledUrlOpener() = std::move(opener);
   return previous;
+}
+
+QString DefaultFileFolder() {
+  const QString own = QCoreApplication::applicationDirPath();
+  if (!own.isEmpty() && QFileInfo(own).isWritable()) return own;
+  return QDir::homePath();
 }

@@ -76,7 +76,9 @@ class TkxRegUtil : public QObject {
   // ".Top", ".Left", ".Height" and ".Width".
   void SaveFormRect(QWidget* window);
   // Reads the four values, each defaulting to the window's current one, applies them, and keeps a
-  // top-level window's origin on the desktop (see ClampWindowOrigin).
+  // top-level window's origin on the desktop (see ClampWindowOrigin). A stored size of zero or
+  // less keeps the window's own one, and a top-level window never grows larger than the desktop:
+  // only a damaged value can ask for either.
   void LoadFormRect(QWidget* window);
 
   // Where the values of a key path are kept: the settings file (or registry key) and the group in
@@ -93,6 +95,22 @@ class TkxRegUtil : public QObject {
   QString storageFolder_;
   TRegRootKey rootKey_ = TRegRootKey::CurrentUser;
 };
+
+// Shows a settings failure with the program's standard error display.
+void ReportSettingsError(QWidget* parent, const ERegistryError& error);
+
+// Runs a settings read for a window that is starting. When the read fails (a value of the wrong
+// type, say) the failure is shown over `parent` and `fallback` given instead, so one damaged value
+// never keeps the window from starting.
+template <class T, class Read>
+T ReadSettingOr(QWidget* parent, T fallback, Read&& read) {
+  try {
+    return read();
+  } catch (const ERegistryError& e) {
+    ReportSettingsError(parent, e);
+    return fallback;
+  }
+}
 
 // A window origin restored from settings, kept reachable on a desktop of the given geometry: an
 // edge beyond 0.9 of the desktop's width (height) is moved to 0.9 of it, rounded to whole pixels,
@@ -127,6 +145,11 @@ QString NormalizeFolderName(const QString& folder);
 // Shows the folder browser with the caption, starting at `folder`. On OK stores the chosen folder
 // in `folder` and returns true; on cancel leaves it unchanged and returns false.
 bool BrowseFolder(const QString& caption, QString& folder);
+
+// Where file panes and file dialogs start when no folder is remembered: the program's own folder,
+// where a program unpacked into a folder of its own keeps its presets, unless the user cannot
+// write there (an installed program in a system folder); then the home folder.
+QString DefaultFileFolder();
 
 // Opens a web page, mail address or file with the platform's default handler; false when nothing
 // could be started. Goes through a replaceable opener so tests can see what would be opened.

@@ -7,13 +7,13 @@
 #include "device/BkupOpt.h"
 #include "device/Main.h"
 #include "explorer/FileListing.h"
+#include "preset/WholeFileWriter.h"
 
 #include <QDate>
 #include <QDir>
 #include <QLocale>
 #include <QPrinter>
 #include <QProgressBar>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -174,14 +174,10 @@ void TfrmMain::SequenceStep() {
       const QString name = MakeValidFileName(title + QStringLiteral(".zqn") + number);
       const QString path = BankFolder(Device.CurrentBank) + name;
       // Written whole or not at all: an interrupted run never leaves a truncated preset file.
-      QSaveFile file(path);
-      const bool written = file.open(QIODevice::WriteOnly) &&
-                           file.write(reinterpret_cast<const char*>(dump.data()),
-                                      PresetDumpLength) == PresetDumpLength &&
-                           file.commit();
-      if (!written) {
+      const QString error = WriteWholeFile(
+          path, QByteArray(reinterpret_cast<const char*>(dump.data()), PresetDumpLength));
+      if (!error.isEmpty()) {
         // Every later preset would fail the same way; one clear message ends the run.
-        const QString error = file.errorString();
         StopSequence();
         LogSequenceLine(QStringLiteral("Procedure aborted"));
         MessageDlg(this, QStringLiteral("Backup error"),

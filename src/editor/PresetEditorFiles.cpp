@@ -124,8 +124,8 @@ void TfrmPresetEditor::Open() {
   request.parent = this;
   request.caption = QStringLiteral("Open preset");
   request.filter = PresetFileFilter;
-  request.directory = fileName_.isEmpty() ? QCoreApplication::applicationDirPath()
-                                          : QFileInfo(fileName_).absolutePath();
+  request.directory =
+      fileName_.isEmpty() ? DefaultFileFolder() : QFileInfo(fileName_).absolutePath();
   request.fileName = PresetFilePattern;
   const std::optional<TFileAnswer> answer = Dialogs().OpenFile(request);
   if (!answer) return;

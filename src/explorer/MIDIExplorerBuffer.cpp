@@ -4,6 +4,7 @@
 #include "app/DialogService.h"
 #include "explorer/MIDIExplorer.h"
 #include "explorer/MsgBufEdit.h"
+#include "preset/WholeFileWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -58,23 +59,16 @@ void TfrmMIDIExplorer::SaveBuffer() {
   const std::optional<TFileAnswer> answer = Dialogs().SaveFile(dlgSave);
   if (!answer) return;
   const QString fileName = answer->File();
-  QFile file(fileName);
-  qint64 written = -1;
-  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    written = file.write(reinterpret_cast<const char*>(MessageBuffer.Bytes.data()),
-                         MessageBuffer.BufferLength);
-    if (!file.flush()) written = -1;
-    file.close();
-  }
-  if (written != MessageBuffer.BufferLength) {
-    MessageDlg(
-        this, QStringLiteral("Sorry..."),
-        QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + file.errorString(),
-        QMessageBox::Warning, QMessageBox::Ok);
+  // Whole or not at all: a failed save leaves the old file as it was.
+  const QString error = WriteWholeFile(fileName, MessageBuffer.Data());
+  if (!error.isEmpty()) {
+    MessageDlg(this, QStringLiteral("Sorry..."),
+               QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + error,
+               QMessageBox::Warning, QMessageBox::Ok);
     return;
   }
-  ShowStatus(QStringLiteral("Saved ") + QString::number(written) + QStringLiteral(" bytes to ") +
-             fileName);
+  ShowStatus(QStringLiteral("Saved ") + QString::number(MessageBuffer.BufferLength) +
+             QStringLiteral(" bytes to ") + fileName);
   RefreshFileList();
 }
 
@@ -124,21 +118,34 @@ void TfrmMIDIExplorer::LoadEventIntoBuffer(const TMyMidiEvent& event) {
 }
 
 void TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
-  setWindowTitle(fileName + QStringLiteral(" - ") + appTitle_);
-  MessageBuffer.Clear();
+  // A file that cannot be read leaves the buffer as it was; only its tie to a file goes, since
+  // what it holds did not come from this one.
+  const auto refuse = [this, &fileName](const QString& reason) {
+    MessageDlg(this, QStringLiteral("Sorry..."),
+               QStringLiteral("Could not read ") + fileName + QStringLiteral(": ") + reason,
+               QMessageBox::Warning, QMessageBox::Ok);
+    BufferSourceFile.clear();
+  };
+  const QFileInfo info(fileName);
+  if (info.exists() && !info.isFile()) {
+    // Opening a pipe would wait for a writer forever; a device has no end.
+    refuse(QStringLiteral("Not a regular file"));
+    return;
+  }
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) {
-    MessageDlg(
-        this, QStringLiteral("Sorry..."),
-        QStringLiteral("Could not read ") + fileName + QStringLiteral(": ") + file.errorString(),
-        QMessageBox::Warning, QMessageBox::Ok);
-    ShowBufferBytes(QString());
-    BufferSourceFile.clear();
+    refuse(file.errorString());
     return;
   }
   const qint64 size = file.size();
-  const QString text = MessageBuffer.LoadBytes(file.read(MsgBufferSize));
+  const QByteArray data = file.read(MsgBufferSize);
+  if (data.isEmpty() && size > 0) {
+    refuse(file.errorString());
+    return;
+  }
   file.close();
+  setWindowTitle(fileName + QStringLiteral(" - ") + appTitle_);
+  const QString text = MessageBuffer.LoadBytes(data);
   if (size > MsgBufferSize) {
     MessageDlg(this, QStringLiteral("Sorry..."),
                fileName + QStringLiteral(" filesize (") + QString::number(size) +

@@ -240,13 +240,18 @@ void TfrmMIDIExplorer::ReadFolderHistory() {
   cbxFolder->clear();
   const QString key = regUtil_->Path() + QStringLiteral("\\Folders");
   for (int i = 1; i <= kHistoryRead; ++i) {
-    const QString value = regUtil_->ReadStringAt(key, QString::number(i));
+    QString value;
+    try {
+      value = regUtil_->ReadStringAt(key, QString::number(i));
+    } catch (const ERegistryError&) {
+      continue;  // an unreadable entry counts as none, like one naming a vanished folder
+    }
     if (value.isEmpty() || !QFileInfo(value).isDir()) continue;
     const QString folder = WithTrailingSeparator(value);
     if (cbxFolder->findText(folder) < 0) cbxFolder->addItem(folder);
   }
   if (cbxFolder->count() == 0) {
-    cbxFolder->addItem(WithTrailingSeparator(QCoreApplication::applicationDirPath()));
+    cbxFolder->addItem(WithTrailingSeparator(DefaultFileFolder()));
   }
   cbxFolder->setCurrentIndex(0);
   currentFolder_ = cbxFolder->itemText(0);

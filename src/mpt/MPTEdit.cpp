@@ -20,7 +20,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSaveFile>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -31,6 +30,7 @@
 #include "app/kxUtility.h"
 #include "device/DeviceMessages.h"
 #include "mpt/MPTRptOpt.h"
+#include "preset/WholeFileWriter.h"
 
 namespace {
 
@@ -335,8 +335,7 @@ void TfrmMPTEdit::ReadSettings() {
       folder.clear();  // an unreadable value counts as none
     }
   }
-  if (folder.isEmpty() || !QFileInfo(folder).isDir())
-    folder = QCoreApplication::applicationDirPath();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = DefaultFileFolder();
   hintFolder_ = HintFolderWithSeparator(folder);
   if (settings_) {
     try {
@@ -601,20 +600,19 @@ bool TfrmMPTEdit::btnSaveAsClick() {
   const QString file = answer->File();
   lastDialogFile_ = file;
 
-  // Written beside the old file and put in its place only when complete, so a failed save
-  // leaves the old file whole.
+  // Written whole or not at all, so a failed save leaves the old file whole.
   QString error;
   {
     TWaitCursor wait;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-      error = out.errorString();
+    TWholeFileWriter out(file);
+    if (!out.Open()) {
+      error = out.ErrorString();
     } else {
       try {
-        table_.SaveToStream(out);
-        if (!out.commit()) error = out.errorString();
+        table_.SaveToStream(out.Device());
+        if (!out.Commit()) error = out.ErrorString();
       } catch (const EMptError& e) {
-        out.cancelWriting();
+        out.Cancel();
         error = e.Message();
       }
     }

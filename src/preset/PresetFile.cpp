@@ -2,9 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "PresetError.h"
+#include "WholeFileWriter.h"
 #include "device/DeviceMessages.h"
 
 bool IsValidPresetImage(const QByteArray& bytes) {
@@ -14,6 +14,9 @@ bool IsValidPresetImage(const QByteArray& bytes) {
 }
 
 QByteArray ReadPresetFile(const QString& fileName) {
+  // A folder, pipe or device is no preset file; opening a pipe would wait for a writer forever.
+  const QFileInfo info(fileName);
+  if (info.exists() && !info.isFile()) throw EPresetError(NotValidPresetFileText);
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly))
     throw EPresetError(QStringLiteral("Cannot open %1: %2").arg(fileName, file.errorString()));
@@ -30,13 +33,13 @@ void LoadPresetFile(const QString& fileName, TPreset& preset) {
 
 void SavePresetFile(const QString& fileName, TPreset& preset) {
   const TPresetImage image = preset.Encode();
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly))
-    throw EPresetError(QStringLiteral("Cannot create %1: %2").arg(fileName, file.errorString()));
-  if (file.write(reinterpret_cast<const char*>(image.data()), PresetDumpLength) !=
+  TWholeFileWriter file(fileName);
+  if (!file.Open())
+    throw EPresetError(QStringLiteral("Cannot create %1: %2").arg(fileName, file.ErrorString()));
+  if (file.Device().write(reinterpret_cast<const char*>(image.data()), PresetDumpLength) !=
           PresetDumpLength ||
-      !file.commit())
-    throw EPresetError(QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
+      !file.Commit())
+    throw EPresetError(QStringLiteral("Cannot write %1: %2").arg(fileName, file.ErrorString()));
   preset.DumpImage = image;
   preset.Loaded = true;
 }

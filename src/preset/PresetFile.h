@@ -20,12 +20,13 @@ bool IsValidPresetImage(const QByteArray& bytes);
 // EPresetError and leaves the record exactly as it was.
 void LoadPresetFile(const QString& fileName, TPreset& preset);
 // Reads a preset file's bytes; raises EPresetError ("Not a valid preset file" for a wrong size or
-// framing) without touching any record.
+// framing, or for a folder, pipe or device) without touching any record.
 QByteArray ReadPresetFile(const QString& fileName);
 
-// Writes the record's image to the file through a save file, so a failed write leaves an existing
-// file whole; then the written image becomes the record's DumpImage (the record reads as not
-// modified). Raises EPresetError with the file system's text when the file cannot be written.
+// Writes the record's image to the file whole or not at all (TWholeFileWriter), so a failed write
+// leaves an existing file whole; then the written image becomes the record's DumpImage (the record
+// reads as not modified). Raises EPresetError with the file system's text when the file cannot be
+// written.
 void SavePresetFile(const QString& fileName, TPreset& preset);
 
 // The number a backup file name carries after ".zqn" (up to three digits, at least two
