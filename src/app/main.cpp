@@ -1,5 +1,6 @@
 #include "device/Main.h"
 #include "app/SplashAbout.h"
+#include "app/StartupProbe.h"
 #include "app/kxUtility.h"
 #include "device/SimulatorDevice.h"
 #include "editor/PresetPrint.h"
@@ -7,7 +8,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QIcon>
 #include <QTextStream>
+#include <QTimer>
 #include <cstring>
 
 namespace {
@@ -45,6 +49,9 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Marvandel"));
   QApplication::setApplicationName(title);
   QApplication::setApplicationVersion(QStringLiteral("2.5"));
+  // The installed menu entry and icon, so desktops group the windows under them.
+  QGuiApplication::setDesktopFileName(QStringLiteral("zqn-tarvo"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zqn-tarvo")));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
@@ -58,7 +65,16 @@ int main(int argc, char** argv) {
   parser.addOption(QCommandLineOption(
       QStringLiteral("listing"),
       QStringLiteral("Print the parameter listing of each preset file given, then end.")));
+  parser.addPositionalArgument(
+      QStringLiteral("files"),
+      QStringLiteral("Preset (.zqn) or program table (.mpt) files to open, each in its editor."),
+      QStringLiteral("[files...]"));
   parser.process(app);
+  // Made absolute here, where the folder they were named in is known, so the windows show and
+  // save under the full name.
+  QStringList files;
+  for (const QString& file : parser.positionalArguments())
+    files << QFileInfo(file).absoluteFilePath();
 
   // Listed after the system's ports, so a machine without MIDI hardware starts on it.
   if (!parser.isSet(noSimulator)) InstallSimulatorDevice(TMidiSystem::Instance().InProcess());
@@ -79,6 +95,10 @@ int main(int argc, char** argv) {
 
   mainWindow->InitExplorer(settings, title);
   mainWindow->show();
+  ArmStartupReport(mainWindow);
+  // Once the window is up and has checked for the unit, as if the user had opened each file.
+  if (!files.isEmpty())
+    QTimer::singleShot(0, mainWindow, [mainWindow, files] { mainWindow->OpenFiles(files); });
   const int rc = QApplication::exec();
 
   // The window goes before the store it was given, so nothing it does on the way out can reach a

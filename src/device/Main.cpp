@@ -21,6 +21,10 @@ namespace {
 
 const char* const kObsoleteValues[] = {"ZQN_REQ_DELAY", "LEFT_PANE_WIDTH", "RECT_MAIN", "RECT_MPT"};
 
+// Ten seconds a request, a hundred for the online check's time-out; a larger stored delay is
+// damage, and would leave the program waiting for days.
+constexpr int MaxRequestDelay = 10000;
+
 }  // namespace
 
 TfrmMain::TfrmMain(QWidget* parent, std::shared_ptr<IMidiInDriver> inDriver,
@@ -39,17 +43,25 @@ TfrmMain::~TfrmMain() {
 
 void TfrmMain::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle) {
   TfrmMIDIExplorer::InitExplorer(regUtil, appTitle);
-  for (const char* name : kObsoleteValues) regUtil->DeleteValue(QString::fromLatin1(name));
+  try {
+    for (const char* name : kObsoleteValues) regUtil->DeleteValue(QString::fromLatin1(name));
+  } catch (const ERegistryError& e) {
+    ReportSettingsError(this, e);  // left for the next start
+  }
 
   BuildRequestsMenu();
   BuildPresetsMenu();
   BuildMptMenu();
-  miPreKinetic->setChecked(regUtil->ReadBool(QStringLiteral("PRE_KINETIC"), true, false));
+  // A value that cannot be read is shown and its default taken.
+  miPreKinetic->setChecked(ReadSettingOr(
+      this, false, [&] { return regUtil->ReadBool(QStringLiteral("PRE_KINETIC"), true, false); }));
   miBypass->setChecked(false);
 
-  RequestDelay = regUtil->ReadInteger(QStringLiteral("ZQNReqDelay"), true, DefaultRequestDelay);
+  RequestDelay = ReadSettingOr(this, DefaultRequestDelay, [&] {
+    return regUtil->ReadInteger(QStringLiteral("ZQNReqDelay"), true, DefaultRequestDelay);
+  });
   // A zero (or a damaged negative) delay would make every wait and time-out instant.
-  if (RequestDelay <= 0) RequestDelay = DefaultRequestDelay;
+  if (RequestDelay <= 0 || RequestDelay > MaxRequestDelay) RequestDelay = DefaultRequestDelay;
   DeviceChannel = static_cast<std::uint8_t>(OutputChannel());
   ApplyPreKineticMode();
   Device.CurrentBank = -1;
@@ -212,7 +224,9 @@ void TfrmMain::ApplyPreKineticMode() {
 }
 
 void TfrmMain::DoFormShow() {
-  OnlineCheck();
+  // The check waits for the unit's answers with the event loop running; started once the show has
+  // returned, it lets the window paint at once instead of after the waits.
+  QTimer::singleShot(0, this, [this] { OnlineCheck(); });
   TfrmMIDIExplorer::DoFormShow();
 }
 
@@ -393,6 +407,15 @@ bool TfrmMain::BufferHoldsMpt() const {
 void TfrmMain::EditBuffer() {
   if (OpenPresetEditor()) return;
   OpenMptEditor();
+}
+
+void TfrmMain::OpenFiles(const QStringList& files) {
+  for (const QString& file : files) {
+    LoadFileIntoBuffer(file);
+    // A file that could not be read has been reported; the buffer holds nothing of it.
+    if (BufferSourceFile.isEmpty()) continue;
+    EditBuffer();
+  }
 }
 
 void TfrmMain::UpdateBufferMenu() {

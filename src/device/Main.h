@@ -58,6 +58,10 @@ class TfrmMain : public TfrmMIDIExplorer {
   void DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) override;
   void EditBuffer() override;
   void UpdateBufferMenu() override;
+  // Opens files named on the command line (or by the desktop, for a double-clicked file): each
+  // goes into the message buffer, and a preset or program table on into its editor, as "Edit" in
+  // the file pane does. Anything else stays in the buffer; a file that cannot be read is reported.
+  void OpenFiles(const QStringList& files);
 
   // Asks the unit for bypass (and bank) and reports what it says; a silent unit is reported when
   // the request timer runs out.

@@ -304,11 +304,25 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
     memMsgBuf->SetInsertMode(true);
     UpdateModePanel();
 
-    const QString savedIn = regUtil_->ReadString(QStringLiteral("MIDI_IN"));
-    const QString savedOut = regUtil_->ReadString(QStringLiteral("MIDI_OUT"));
-    pendingPageWidth_ = regUtil_->ReadInteger(QStringLiteral("LPW"), true, DesignPageWidth);
+    // A value that cannot be read is shown and its default taken: the program still starts.
+    const auto readString = [this](const char* name) {
+      return ReadSettingOr(this, QString(),
+                           [&] { return regUtil_->ReadString(QString::fromLatin1(name)); });
+    };
+    const auto readInteger = [this](const char* name, int defaultValue) {
+      return ReadSettingOr(this, defaultValue, [&] {
+        return regUtil_->ReadInteger(QString::fromLatin1(name), true, defaultValue);
+      });
+    };
+    const QString savedIn = readString("MIDI_IN");
+    const QString savedOut = readString("MIDI_OUT");
+    pendingPageWidth_ = readInteger("LPW", DesignPageWidth);
+    // Zero is a page folded away by the user; only a damaged value is negative or beyond any
+    // widget's size.
+    if (pendingPageWidth_ < 0 || pendingPageWidth_ > QWIDGETSIZE_MAX)
+      pendingPageWidth_ = DesignPageWidth;
     splVertical->setSizes({std::max(50, width() - pendingPageWidth_), pendingPageWidth_});
-    const int channel = regUtil_->ReadInteger(QStringLiteral("MIDI_OUT_CH"), true, 0);
+    const int channel = readInteger("MIDI_OUT_CH", 0);
     if (channel < 0 || channel > 15) {
       // A damaged setting must not keep the program from starting: say so and use channel 1.
       ShowErrorMessage(this, QStringLiteral("Invalid MIDI channel (0 thru 15)"));
@@ -317,9 +331,9 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
       outputChannel_ = channel;
     }
     miChannel[static_cast<std::size_t>(outputChannel_)]->setChecked(true);
-    fileAction_ = regUtil_->ReadInteger(QStringLiteral("DBL_CLICK_FILE_ACTION"), true, 0);
+    fileAction_ = readInteger("DBL_CLICK_FILE_ACTION", 0);
     if (fileAction_ < faEdit || fileAction_ > faSend) fileAction_ = faEdit;
-    logAction_ = regUtil_->ReadInteger(QStringLiteral("DBL_CLICK_LOG_ACTION"), true, 0);
+    logAction_ = readInteger("DBL_CLICK_LOG_ACTION", 0);
     if (logAction_ < laLoadEvent || logAction_ > laSend) logAction_ = laLoadEvent;
     pmiSetFileEdit->setData(faEdit);
     pmiSetFileSend->setData(faSend);
@@ -384,7 +398,11 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
   setWindowTitle(appTitle_);
   initialized_ = true;
   if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-    regUtil_->LoadFormRect(this);
+    try {
+      regUtil_->LoadFormRect(this);
+    } catch (const ERegistryError& e) {
+      ReportSettingsError(this, e);  // the window keeps its own size and place
+    }
   }
 }
 
@@ -642,8 +660,21 @@ bool TfrmMIDIExplorer::CheckMidiOut(bool showMonitor) {
   return true;
 }
 
+QString InstalledGuideFolder(const QString& programDir) {
+  // Relative to the program, so an installation works under any prefix it is moved to.
+  return QDir::cleanPath(programDir + QLatin1Char('/') + QStringLiteral(ZQN_GUIDE_RELATIVE_DIR));
+}
+
+QString GuideFolder(const QString& programDir) {
+  const QString guide = QStringLiteral("/contents.htm");
+  if (QFileInfo(programDir + guide).isFile()) return programDir;
+  const QString installed = InstalledGuideFolder(programDir);
+  if (QFileInfo(installed + guide).isFile()) return installed;
+  return programDir;
+}
+
 QString TfrmMIDIExplorer::HelpFolder() const {
-  return helpFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : helpFolder_;
+  return helpFolder_.isEmpty() ? GuideFolder(QCoreApplication::applicationDirPath()) : helpFolder_;
 }
 
 void TfrmMIDIExplorer::miContentsClick() {

@@ -38,6 +38,13 @@ class TkxRegUtil;
 class TMonitorLog;
 class TMsgBufEdit;
 
+// The folder of the user guide "contents.htm" for a program in programDir: beside the program, as
+// the build leaves it, or else the installed data folder (share/zqn-tarvo beside bin/). When
+// neither holds the guide, programDir, so the Help menu can say it is missing.
+QString GuideFolder(const QString& programDir);
+// Where an installation puts the guide for a program in programDir.
+QString InstalledGuideFolder(const QString& programDir);
+
 class TfrmMIDIExplorer : public QMainWindow {
   Q_OBJECT
  public:
@@ -124,7 +131,7 @@ class TfrmMIDIExplorer : public QMainWindow {
   QString FileInfoText(int panel) const;
   QString StatusText(int panel) const;
 
-  // Where "contents.htm" is looked for; the program's own folder unless set.
+  // Where "contents.htm" is looked for; GuideFolder of the program's own folder unless set.
   QString HelpFolder() const;
   void SetHelpFolder(const QString& folder) { helpFolder_ = folder; }
 
