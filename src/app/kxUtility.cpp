@@ -467,6 +467,9 @@ TUrlOpener SetUrlOpener(TUrlOpener opener) {
 
 QString DefaultFileFolder() {
   const QString own = QCoreApplication::applicationDirPath();
-  if (!own.isEmpty() && QFileInfo(own).isWritable()) return own;
+  const QFileInfo info(own);
+  // An installed program lives in a prefix's bin folder beside every other program; root may
+  // write there, but nobody keeps presets there.
+  if (!own.isEmpty() && info.isWritable() && info.fileName() != QStringLiteral("bin")) return own;
   return QDir::homePath();
 }

@@ -147,8 +147,8 @@ QString NormalizeFolderName(const QString& folder);
 bool BrowseFolder(const QString& caption, QString& folder);
 
 // Where file panes and file dialogs start when no folder is remembered: the program's own folder,
-// where a program unpacked into a folder of its own keeps its presets, unless the user cannot
-// write there (an installed program in a system folder); then the home folder.
+// where a program unpacked into a folder of its own keeps its presets, unless it is installed (a
+// "bin" folder) or the user cannot write there; then the home folder.
 QString DefaultFileFolder();
 
 // Opens a web page, mail address or file with the platform's default handler; false when nothing
