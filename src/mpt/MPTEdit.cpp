@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "app/BusyCursor.h"
 #include "app/DialogService.h"
 #include "app/PrintPage.h"
 #include "app/kxUtility.h"
@@ -43,14 +44,6 @@ const QString MptFileFilter = QStringLiteral("ZQN Tarvo mpt table (*.mpt)");
 
 constexpr int DefaultColumnWidth = 40;
 constexpr int LabelColumnWidth = 110;
-
-class TWaitCursor {
- public:
-  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 // The cell editor: as many digit places as the cell's edit mask has, and a shorter number is
 // filled with leading zeros when it is written back, so "7" reads "007" and "0" reads "000".
@@ -603,7 +596,7 @@ bool TfrmMPTEdit::btnSaveAsClick() {
   // Written whole or not at all, so a failed save leaves the old file whole.
   QString error;
   {
-    TWaitCursor wait;
+    TBusyCursor wait;
     TWholeFileWriter out(file);
     if (!out.Open()) {
       error = out.ErrorString();
@@ -691,7 +684,7 @@ bool TfrmMPTEdit::PrintReport(TMptReportStyle style) {
   report.HintFolder = hintFolder_;
   bool printed = false;
   {
-    TWaitCursor wait;
+    TBusyCursor wait;
     TPrinterPageWriter writer(printer_, grdMPT->font());
     printed = PrintMptReport(writer, report);
   }
