@@ -43,16 +43,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   constexpr std::uint8_t before[] = {0xF0, 0x7D, 0xF7};
   std::memcpy(window.MessageBuffer.Bytes.data(), before, sizeof before);
   window.MessageBuffer.BufferLength = sizeof before;
-  window.LoadFileIntoBuffer(name);
+  const bool loaded = window.LoadFileIntoBuffer(name);
 
   if (folder || vanished) {
-    if (window.BufferLength() != qint32(sizeof before) || !window.BufferSourceFile.isEmpty() ||
+    if (loaded || window.BufferLength() != qint32(sizeof before) ||
+        !window.BufferSourceFile.isEmpty() ||
         std::memcmp(window.MessageBuffer.Bytes.data(), before, sizeof before) != 0)
       __builtin_trap();
     return 0;
   }
   const qint64 kept = std::min<qint64>(length, MsgBufferSize);
-  if (window.BufferLength() != kept || window.BufferSourceFile != name) __builtin_trap();
+  if (!loaded || window.BufferLength() != kept || window.BufferSourceFile != name) __builtin_trap();
   if (std::memcmp(window.MessageBuffer.Bytes.data(), bytes, std::size_t(kept)) != 0)
     __builtin_trap();
   // The text shown is the buffer: parsing it back gives the same bytes.

@@ -411,10 +411,8 @@ void TfrmMain::EditBuffer() {
 
 void TfrmMain::OpenFiles(const QStringList& files) {
   for (const QString& file : files) {
-    LoadFileIntoBuffer(file);
     // A file that could not be read has been reported; the buffer holds nothing of it.
-    if (BufferSourceFile.isEmpty()) continue;
-    EditBuffer();
+    if (LoadFileIntoBuffer(file)) EditBuffer();
   }
 }
 

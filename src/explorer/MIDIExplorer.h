@@ -72,7 +72,9 @@ class TfrmMIDIExplorer : public QMainWindow {
   virtual void DoFormClose();
   virtual void DoFormDestroy();
   virtual void ProcessMidiInput(TMidiInput* sender);
-  virtual void LoadFileIntoBuffer(const QString& fileName);
+  // True when the file is in the buffer; a file that cannot be read is reported, leaves the
+  // buffer as it was and unties it from any file.
+  virtual bool LoadFileIntoBuffer(const QString& fileName);
   virtual void EditBuffer() = 0;
   virtual bool CheckMidiOut(bool showMonitor);
   virtual void AddLogLine(const QString& text);

@@ -117,7 +117,7 @@ void TfrmMIDIExplorer::LoadEventIntoBuffer(const TMyMidiEvent& event) {
   BufferSourceFile.clear();
 }
 
-void TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
+bool TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
   // A file that cannot be read leaves the buffer as it was; only its tie to a file goes, since
   // what it holds did not come from this one.
   const auto refuse = [this, &fileName](const QString& reason) {
@@ -130,18 +130,18 @@ void TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
   if (info.exists() && !info.isFile()) {
     // Opening a pipe would wait for a writer forever; a device has no end.
     refuse(QStringLiteral("Not a regular file"));
-    return;
+    return false;
   }
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) {
     refuse(file.errorString());
-    return;
+    return false;
   }
   const qint64 size = file.size();
   const QByteArray data = file.read(MsgBufferSize);
   if (data.isEmpty() && size > 0) {
     refuse(file.errorString());
-    return;
+    return false;
   }
   file.close();
   setWindowTitle(fileName + QStringLiteral(" - ") + appTitle_);
@@ -161,4 +161,5 @@ void TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
   }
   ShowBufferBytes(text);
   BufferSourceFile = fileName;
+  return true;
 }

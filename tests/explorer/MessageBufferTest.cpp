@@ -234,7 +234,7 @@ TEST_F(MessageBuffer, FileLoadsCutToTheBufferWithAWarning) {
   for (int i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i % 97);
   const QString path = WriteFile("big.bin", big);
   dialogs->PlanButton(QMessageBox::Ok);
-  w.LoadFileIntoBuffer(path);
+  EXPECT_TRUE(w.LoadFileIntoBuffer(path));
   EXPECT_EQ(w.BufferLength(), MsgBufferSize);
   EXPECT_EQ(w.MessageBuffer.Data(), big.left(MsgBufferSize));
   EXPECT_EQ(S(dialogs->Last().text),
@@ -253,7 +253,7 @@ TEST_F(MessageBuffer, FileLoadsCutToTheBufferWithAWarning) {
   EXPECT_TRUE(w.BufferSourceFile.isEmpty());
 
   const QString small = WriteFile("small.bin", QByteArray::fromHex("f00102f7"));
-  w.LoadFileIntoBuffer(small);
+  EXPECT_TRUE(w.LoadFileIntoBuffer(small));
   EXPECT_EQ(S(Text()), "F0 01 02 F7 ");
   EXPECT_EQ(S(w.StatusText(0)), S("Read 4 bytes from " + small));
 }
