@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
-#ifdef ZQN_TEST_GUI
+#if defined(ZQN_TEST_APPLICATION)
+#include "app/Application.h"
+using TestApp = TApplication;
+#elif defined(ZQN_TEST_GUI)
 #include <QApplication>
 using TestApp = QApplication;
 #else

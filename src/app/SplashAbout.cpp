@@ -71,6 +71,17 @@ bool MainWindowIsUp(const QWidget* splash) {
   return active && active != splash && active->isVisible() && qobject_cast<QMainWindow*>(active);
 }
 
+// A main window on the screen, active or not.
+bool MainWindowIsVisible(const QWidget* splash) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != splash && w->isVisible() && qobject_cast<QMainWindow*>(w)) return true;
+  return false;
+}
+
+// A window manager may never make the main window active (focus-stealing prevention, a bare X
+// server); the splash stays on top of everything, so it must not wait for that forever.
+constexpr qint64 kVisibleFallbackMs = 2000;
+
 }  // namespace
 
 TSplashAboutTexts& SplashAboutTexts() {
@@ -364,6 +375,15 @@ void TkxSplashAbout::SplashTick() {
     mainWindowSeen = true;
     timer_->setInterval(1000);
     QCoreApplication::processEvents();
+  } else if (MainWindowIsVisible(this)) {
+    if (mainVisibleSince_ < 0) {
+      mainVisibleSince_ = TickCount();
+    } else if (TickCount() - mainVisibleSince_ >= kVisibleFallbackMs) {
+      timer_->stop();
+      close();
+    }
+  } else {
+    mainVisibleSince_ = -1;
   }
 }
 

@@ -95,6 +95,8 @@ class TkxSplashAbout : public QDialog {
   bool aboutMode_;
   QStringList lines_;
   QTimer* timer_ = nullptr;  // splash only
+  // When the main window was first seen visible without being active (TickCount), or -1.
+  qint64 mainVisibleSince_ = -1;
 };
 
 // Creates and fills the window. About mode shows it modally and returns after it has closed (and

@@ -382,12 +382,22 @@ TTickSource SetTickSource(TTickSource source) {
   return previous;
 }
 
+namespace {
+// Raised by EndWaits; a wait that sees it change returns.
+std::uint64_t waitsEnded = 0;
+}  // namespace
+
+void EndWaits() {
+  ++waitsEnded;
+}
+
 void Delay(int milliseconds) {
   const qint64 start = TickCount();
+  const std::uint64_t ended = waitsEnded;
   for (;;) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     const qint64 remaining = milliseconds - (TickCount() - start);
-    if (remaining <= 0) return;
+    if (remaining <= 0 || waitsEnded != ended) return;
     // Sleep until events arrive or a short slice has passed, so the wait costs no processor time
     // and still notices a replaced clock that runs faster than real time.
     const int slice = static_cast<int>(std::min<qint64>(remaining, 10));

@@ -128,6 +128,9 @@ TTickSource SetTickSource(TTickSource source);
 // Runs them at least once, so Delay(0) is a single pass. Replies, timers and user commands may be
 // handled inside the wait.
 void Delay(int milliseconds);
+// Ends every wait under way at once, for a program that is closing: a wait of a long request delay
+// would otherwise keep it from ending. Later waits run as usual.
+void EndWaits();
 
 // Replaces every occurrence of `oldText` from left to right, resuming after each inserted text, so
 // an inserted text that contains `oldText` is not replaced again. An empty `oldText` changes

@@ -1,4 +1,5 @@
 #include "device/Main.h"
+#include "app/Application.h"
 #include "app/SplashAbout.h"
 #include "app/StartupProbe.h"
 #include "app/kxUtility.h"
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--listing") == 0) return ListingMain(argc, argv);
 
-  QApplication app(argc, argv);
+  TApplication app(argc, argv);
   const QString title = QStringLiteral("ZQN-Tarvo");
   QApplication::setOrganizationName(QStringLiteral("Marvandel"));
   QApplication::setApplicationName(title);

@@ -42,6 +42,9 @@ inline int MptDumpLength = 406;
 inline std::uint8_t DeviceChannel = 0;
 // Milliseconds that pace requests and set reply time-outs.
 inline int RequestDelay = 1000;
+// What the main window's dump send answers when the message went out; any other answer says why
+// it did not.
+inline const QString SentResultText = QStringLiteral("MIDI data sent to MIDI Out");
 
 inline constexpr int PresetCount = 200;  // presets per bank, numbered 1..200
 inline constexpr int BankCount = 4;      // banks A..D on current units

@@ -16,14 +16,14 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QTimer>
+#include <limits>
 
 namespace {
 
 const char* const kObsoleteValues[] = {"ZQN_REQ_DELAY", "LEFT_PANE_WIDTH", "RECT_MAIN", "RECT_MPT"};
 
-// Ten seconds a request, a hundred for the online check's time-out; a larger stored delay is
-// damage, and would leave the program waiting for days.
-constexpr int MaxRequestDelay = 10000;
+const QString kLineBusy = QStringLiteral(
+    "Not sent: a backup or listing is running (Ctrl-c in the main window aborts it)");
 
 }  // namespace
 
@@ -60,8 +60,9 @@ void TfrmMain::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle) {
   RequestDelay = ReadSettingOr(this, DefaultRequestDelay, [&] {
     return regUtil->ReadInteger(QStringLiteral("ZQNReqDelay"), true, DefaultRequestDelay);
   });
-  // A zero (or a damaged negative) delay would make every wait and time-out instant.
-  if (RequestDelay <= 0 || RequestDelay > MaxRequestDelay) RequestDelay = DefaultRequestDelay;
+  // A zero (or a damaged negative) delay would make every wait and time-out instant. A long one is
+  // the user's choice for a slow unit and is kept; the fixed reply time-out copes with it.
+  if (RequestDelay <= 0) RequestDelay = DefaultRequestDelay;
   DeviceChannel = static_cast<std::uint8_t>(OutputChannel());
   ApplyPreKineticMode();
   Device.CurrentBank = -1;
@@ -84,11 +85,12 @@ void TfrmMain::BuildRequestsMenu() {
   miPrintList = add("miPrintList", QStringLiteral("Print list of presets..."),
                     [this] { StartSequence(false); });
   miBulkDump = add("miBulkDump", QStringLiteral("Get preset bulk dump"), [this] {
-    SendRequest(AllPresetsRequestMessage(), true, QStringLiteral("All Preset Request issued"));
+    if (LineFree())
+      SendRequest(AllPresetsRequestMessage(), true, QStringLiteral("All Preset Request issued"));
   });
   miZQNRequests->addSeparator();
   miGetMPT = add("miGetMPT", QStringLiteral("Get MPT Table"), [this] {
-    SendRequest(MptRequestMessage(), true, QStringLiteral("MPT Request issued"));
+    if (LineFree()) SendRequest(MptRequestMessage(), true, QStringLiteral("MPT Request issued"));
   });
   miBypass = add("miBypass", QStringLiteral("Bypass"), [this] { BypassClick(); });
   miBypass->setCheckable(true);
@@ -173,8 +175,10 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor* editor) {
   editor->AppTitle = AppTitle();
   editor->Settings = RegUtil();
   editor->OnSendPreset = [this](QIODevice& stream) { return OnSendPreset(stream); };
-  editor->OnSendRaw = [this](const std::uint8_t* bytes, std::uint16_t length) {
-    OnSendRaw(bytes, length);
+  editor->OnSendRaw = [this, window = QPointer<TfrmPresetEditor>(editor)](const std::uint8_t* bytes,
+                                                                          std::uint16_t length) {
+    if (!OnSendRaw(bytes, length) && window && SequenceOwnsLine())
+      window->ShowSendRefused(kLineBusy);
   };
   editor->OnGetPresetNo = [this] { return OnGetPresetNo(); };
 }
@@ -224,6 +228,7 @@ void TfrmMain::ApplyPreKineticMode() {
 }
 
 void TfrmMain::DoFormShow() {
+  closing_ = false;
   // The check waits for the unit's answers with the event loop running; started once the show has
   // returned, it lets the window paint at once instead of after the waits.
   QTimer::singleShot(0, this, [this] { OnlineCheck(); });
@@ -231,6 +236,9 @@ void TfrmMain::DoFormShow() {
 }
 
 void TfrmMain::DoFormClose() {
+  closing_ = true;
+  // A wait under way (a long request delay, a store's pause) would keep the program from ending.
+  EndWaits();
   if (TkxRegUtil* reg = RegUtil()) {
     reg->WriteInteger(QStringLiteral("ZQNReqDelay"), RequestDelay);
     reg->WriteBool(QStringLiteral("PRE_KINETIC"), miPreKinetic && miPreKinetic->isChecked());
@@ -238,11 +246,49 @@ void TfrmMain::DoFormClose() {
   TfrmMIDIExplorer::DoFormClose();
 }
 
+QList<QWidget*> TfrmMain::OpenEditors() const {
+  QList<QWidget*> editors;
+  const auto take = [&editors](QObject* o) {
+    auto* w = qobject_cast<QWidget*>(o);
+    if (w && w->isVisible() &&
+        (qobject_cast<TfrmPresetEditor*>(w) || qobject_cast<TfrmMPTEdit*>(w)))
+      editors.append(w);
+  };
+  if (childWindows_)
+    for (int i = 0; i < childWindows_->Count(); ++i) take(childWindows_->At(i));
+  for (QObject* o : ownedObjects_) take(o);
+  for (QObject* o : children()) take(o);
+  return editors;
+}
+
+bool TfrmMain::DoFormCloseQuery() {
+  const QList<QWidget*> editors = OpenEditors();
+  // Every question first: a Cancel on the last editor must not find the first ones already gone.
+  for (QWidget* w : editors) {
+    w->raise();
+    if (auto* preset = qobject_cast<TfrmPresetEditor*>(w)) {
+      if (!preset->CloseQuery()) return false;
+    } else if (auto* table = qobject_cast<TfrmMPTEdit*>(w)) {
+      if (!table->FormCloseQuery()) return false;
+    }
+  }
+  for (QWidget* w : editors) {
+    if (auto* preset = qobject_cast<TfrmPresetEditor*>(w))
+      preset->CloseAnswered();
+    else if (auto* table = qobject_cast<TfrmMPTEdit*>(w))
+      table->CloseAnswered();
+  }
+  // The run would go on talking to ports that are about to close.
+  if (Running) AbortSequence();
+  return true;
+}
+
 void TfrmMain::DoFormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   timPresetReq->stop();
   if (Running) StopSequence();
+  EndListing();          // a listing begun by a run that never got going
   delete childWindows_;  // frees every editor opened from the buffer
   childWindows_ = nullptr;
   while (!ownedObjects_.isEmpty()) {
@@ -268,15 +314,14 @@ void TfrmMain::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
 
 int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
   if (Running) {
-    // A request sequence takes only preset dumps from the unit it asks, on the channel it asks
-    // on; anything else on the line (another unit's dump, a broken or overlong message) would be
-    // saved in place of the preset.
+    // A request sequence takes a preset dump only as the answer to its own request; anything
+    // else on the line (a dump nobody asked for, a broken or overlong message) would be saved in
+    // place of the preset. The channel byte is not compared: a unit may answer on another one.
     if (!event->HasSysex() || event->SysexLength != PresetDumpLength) return -1;
     const TBytes dump = event->SysexBytes();
-    if (!IsPresetDump(dump) || dump[2] != DeviceChannel || dump.back() != SysExEnd) return -1;
-    MessageBuffer.Clear();
-    std::copy(event->Sysex.cbegin(), event->Sysex.cend(), MessageBuffer.Bytes.begin());
-    MessageBuffer.BufferLength = PresetDumpLength;
+    if (!IsPresetDump(dump) || dump.back() != SysExEnd || !TakeSequenceDump(event->Sysex))
+      return -1;
+    SetBufferBytes(event->Sysex);
     // A title listing shows what it lists in the monitor too; a backup keeps it quiet, also for
     // its last preset, after which the run has ended.
     const bool saving = SaveToFiles;
@@ -294,13 +339,33 @@ int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
   return LogMidiEvent(std::move(event));
 }
 
+bool TfrmMain::TakeSequenceDump(const QByteArray& dump) {
+  // The unit answers in order, so a dump answers the oldest request still owed an answer. A
+  // request made again after a time-out leaves two owed for one preset: one answer may have been
+  // lost, or both may still come, the second after the run has moved on.
+  const int current = RequestKey();
+  while (!requested_.empty()) {
+    const int asked = requested_.front();
+    requested_.pop_front();
+    if (asked == current) {
+      lastTakenKey_ = current;
+      lastTakenDump_ = dump;
+      return true;
+    }
+    // Owed for the preset taken last: the same bytes again are that late answer.
+    if (asked == lastTakenKey_ && dump == lastTakenDump_) return false;
+    // Otherwise that request's answer was lost on the line, and this dump answers a later one.
+  }
+  return false;  // nobody asked for it
+}
+
 // ---------------------------------------------------------------------------------------------
 // Online check and queries
 
 void TfrmMain::OnlineCheck() {
   if (!MidiOutput() || !MidiOutput()->IsOpen()) return;
   TBusyCursor busy;
-  timPresetReq->setInterval(10 * RequestDelay);
+  timPresetReq->setInterval(RequestDelayTimes(10));
   timPresetReq->start();
   Device.PendingQueries = 0;
   QueryParam(ParamBypass);
@@ -309,6 +374,8 @@ void TfrmMain::OnlineCheck() {
 }
 
 void TfrmMain::QueryParam(std::uint8_t param) {
+  // The window may have closed its ports during the previous query's wait.
+  if (!MidiOutput() || !MidiOutput()->IsOpen()) return;
   ++Device.PendingQueries;
   SendSysex(QueryParamMessage(param));
   Delay(RequestDelay);
@@ -332,6 +399,8 @@ void TfrmMain::timPresetReqTimer() {
 }
 
 int TfrmMain::OnGetPresetNo() {
+  // The query's report would be dropped by a running sequence anyway.
+  if (SequenceOwnsLine()) return -1;
   if (!MidiOutput() || !MidiOutput()->IsOpen()) return -1;
   Device.CurrentPresetNo = -1;
   QueryParam(ParamCurrentPreset);
@@ -352,6 +421,21 @@ void TfrmMain::SendSysex(const QByteArray& message) {
   }
 }
 
+int TfrmMain::RequestDelayTimes(int factor) const {
+  return static_cast<int>(
+      std::min<qint64>(qint64(factor) * RequestDelay, std::numeric_limits<int>::max()));
+}
+
+QString TfrmMain::LineBusyReason() const {
+  return SequenceOwnsLine() ? kLineBusy : QString();
+}
+
+bool TfrmMain::LineFree() {
+  if (!SequenceOwnsLine()) return true;
+  ShowStatus(kLineBusy);
+  return false;
+}
+
 void TfrmMain::SendRequest(const QByteArray& message, bool showMonitor, const QString& status) {
   if (!CheckMidiOut(showMonitor)) return;
   SendSysex(message);
@@ -359,11 +443,16 @@ void TfrmMain::SendRequest(const QByteArray& message, bool showMonitor, const QS
 }
 
 void TfrmMain::GetEditPreset() {
+  if (!LineFree()) return;
   SendRequest(GetEditPresetMessage(), true, QString());
 }
 
 void TfrmMain::BypassClick() {
   // The menu has already inverted the check mark; it stays so even when nothing can be sent.
+  if (!LineFree()) {
+    miBypass->setChecked(!miBypass->isChecked());  // nothing was asked of the unit
+    return;
+  }
   if (!CheckMidiOut(false)) return;
   if (miBypass->isChecked()) {
     ShowStatus(QStringLiteral("Bypass activation request sent"));
@@ -376,13 +465,18 @@ void TfrmMain::BypassClick() {
 
 void TfrmMain::SelectBankClick(int bank) {
   const QByteArray message = SelectBankMessage(bank);
-  if (message.isEmpty()) return;
+  if (message.isEmpty() || !LineFree()) return;
   SendRequest(
       message, false,
       QStringLiteral("Bank ") + TDeviceState::BankLetter(bank) + QStringLiteral(" selected"));
 }
 
 void TfrmMain::PreKineticClick() {
+  // The run's banks, folders and messages were chosen for the mode it started in.
+  if (!LineFree()) {
+    miPreKinetic->setChecked(PreKineticMode);
+    return;
+  }
   ApplyPreKineticMode();
 }
 
@@ -433,9 +527,17 @@ QString TfrmMain::SendDump(QIODevice& stream, int expectedLength) {
     if (static_cast<std::uint8_t>(dump[i]) >= 0x80)
       return QStringLiteral("Not sent: the data holds a byte the unit cannot receive");
   }
+  if (SequenceOwnsLine()) return kLineBusy;
+  if (closing_) return QStringLiteral("MIDI Out device not available");
   if (!CheckMidiOut(false)) return QStringLiteral("MIDI Out device not available");
-  SendSysex(dump);
-  return QStringLiteral("MIDI data sent to MIDI Out");
+  try {
+    MidiOutput()->PutLong(dump);
+  } catch (const EmidioutputError& e) {
+    MessageDlg(this, QStringLiteral("MIDI Out error"), e.Message(), QMessageBox::Critical,
+               QMessageBox::Ok);
+    return e.Message();
+  }
+  return SentResultText;
 }
 
 QString TfrmMain::OnSendPreset(QIODevice& stream) {
@@ -445,6 +547,16 @@ QString TfrmMain::OnSendMPT(QIODevice& stream) {
   return SendDump(stream, MptDumpLength);
 }
 
-void TfrmMain::OnSendRaw(const std::uint8_t* bytes, std::uint16_t length) {
-  MidiOutput()->PutLong(bytes, length);
+bool TfrmMain::OnSendRaw(const std::uint8_t* bytes, std::uint16_t length) {
+  if (closing_) return false;  // an editor's store whose pause the closing ended
+  if (!LineFree()) return false;
+  try {
+    if (!MidiOutput()) throw EmidioutputError("MIDI Output device not open");
+    MidiOutput()->PutLong(bytes, length);
+  } catch (const EmidioutputError& e) {
+    MessageDlg(this, QStringLiteral("MIDI Out error"), e.Message(), QMessageBox::Critical,
+               QMessageBox::Ok);
+    return false;
+  }
+  return true;
 }

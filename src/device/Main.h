@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -56,6 +57,10 @@ class TfrmMain : public TfrmMIDIExplorer {
   void DoFormClose() override;
   void DoFormDestroy() override;
   void DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) override;
+  // Every open editor and table editor is closed first, each asking its save question; Cancel on
+  // any of them keeps every window open.
+  bool DoFormCloseQuery() override;
+  QString LineBusyReason() const override;
   void EditBuffer() override;
   void UpdateBufferMenu() override;
   // Opens files named on the command line (or by the desktop, for a double-clicked file): each
@@ -76,7 +81,8 @@ class TfrmMain : public TfrmMIDIExplorer {
   // Sends the stream's whole content, from its start, as one message; returns the result text.
   QString OnSendPreset(QIODevice& stream);
   QString OnSendMPT(QIODevice& stream);
-  void OnSendRaw(const std::uint8_t* bytes, std::uint16_t length);
+  // False when nothing was sent: the line is busy with a sequence, or the port refused.
+  bool OnSendRaw(const std::uint8_t* bytes, std::uint16_t length);
 
   // The buffer tests: the first one shows "Preset loaded: " + title when it succeeds.
   bool BufferHoldsPreset();
@@ -93,6 +99,9 @@ class TfrmMain : public TfrmMIDIExplorer {
   void AbortSequence();
   // The next chosen bank after CurrentBank, or -1 (always -1 for a single-bank unit).
   int NextBank();
+  // From the moment a sequence starts until it stops, it alone talks to the unit: every request it
+  // makes waits for its own answer, and a second request on the line would take that answer.
+  bool SequenceOwnsLine() const { return Running || starting_; }
 
   TDeviceState Device;
   bool Running = false;
@@ -153,6 +162,10 @@ class TfrmMain : public TfrmMIDIExplorer {
   int HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) override;
   void timPresetReqTimer();
   void LogSequenceLine(const QString& text);
+  int RequestKey() const { return Device.CurrentBank * 256 + PresetIndex; }
+  // Whether a preset dump that arrived during the run answers the request for the preset the run
+  // is at.
+  bool TakeSequenceDump(const QByteArray& dump);
   bool MakeBankFolder(int bank);
   QString BankFolder(int bank) const;
   void BeginListing();
@@ -173,6 +186,13 @@ class TfrmMain : public TfrmMIDIExplorer {
   void SelectBankClick(int bank);
   void PreKineticClick();
   void SendSysex(const QByteArray& message);
+  // A user's command that talks to the unit: refused, with the reason in the status bar, while a
+  // sequence owns the line.
+  bool LineFree();
+  // RequestDelay times `factor`, kept within what a timer and a wait can take.
+  int RequestDelayTimes(int factor) const;
+  // The preset and table editors that are open, in the order they were opened.
+  QList<QWidget*> OpenEditors() const;
   QString SendDump(QIODevice& stream, int expectedLength);
 
   // Everything the window creates and frees itself, last first.
@@ -184,4 +204,14 @@ class TfrmMain : public TfrmMIDIExplorer {
   qint64 progressStart_ = 0;
   TChildWindowList* childWindows_ = nullptr;
   bool destroyed_ = false;
+  bool starting_ = false;
+  bool closing_ = false;
+  // The preset (bank * 256 + index) each edit-preset request still unanswered asked for, oldest
+  // first, and the last preset taken with its bytes; see TakeSequenceDump.
+  std::deque<int> requested_;
+  int lastTakenKey_ = -1;
+  QByteArray lastTakenDump_;
+  // Counts the sequence's requests; a wait that returns to find it changed has been overtaken (by
+  // a time-out's new request, the next preset or the end of the run) and sends nothing.
+  quint64 requestSerial_ = 0;
 };

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -54,12 +55,15 @@ bool TfrmMain::MakeBankFolder(int bank) {
 }
 
 void TfrmMain::StartSequence(bool save) {
-  if (Running) {
+  if (SequenceOwnsLine()) {
     // A second run would interleave its requests with the first one's and mix up the dumps.
     ShowStatus(QStringLiteral("A backup or listing is already running"));
     return;
   }
   if (!CheckMidiOut(true)) return;
+  // From here the run owns the line, also through the waits before its first request.
+  starting_ = true;
+  const auto started = qScopeGuard([this] { starting_ = false; });
   OnlineCheck();
   OutputDir = CurrentFolder();
 
@@ -87,16 +91,18 @@ void TfrmMain::StartSequence(bool save) {
   for (int b = 0; b < BankCount; ++b) BankChosen[b] = dialog.Bank(b);
   LoopByNumber = dialog.LoopByNumber();
   SaveToFiles = dialog.Save();
-  if (dialog.Print() && !PrintTitles) BeginListing();
+  if (dialog.Print()) {
+    if (!PrintTitles) BeginListing();
+  } else if (PrintTitles) {
+    EndListing();  // a listing left open by a run that never got going
+  }
   const int first = dialog.FirstNo();
   const int last = dialog.LastNo();
   UntitledName = dialog.UntitledName();
 
+  // A listing begun above stays open until the next stop, also when the run ends here.
   if (SaveToFiles) {
-    if (OutputDir.isEmpty()) {
-      EndListing();
-      return;
-    }
+    if (OutputDir.isEmpty()) return;
     OutputDir = WithTrailingSeparator(OutputDir);
     if (!QDir(OutputDir).exists()) QDir().mkdir(OutputDir);
   }
@@ -110,7 +116,6 @@ void TfrmMain::StartSequence(bool save) {
     Device.CurrentBank = NextBank();
     if (Device.CurrentBank < 0) {
       ShowStatus(QStringLiteral("Invalid bank selection"));
-      EndListing();
       return;
     }
     if (SaveToFiles) MakeBankFolder(Device.CurrentBank);
@@ -118,15 +123,19 @@ void TfrmMain::StartSequence(bool save) {
                 QStringLiteral("Bank ") + TDeviceState::BankLetter(Device.CurrentBank) +
                     QStringLiteral(" selected"));
   }
-  Delay(2 * RequestDelay);
+  Delay(RequestDelayTimes(2));
+  // The window may have closed, and its ports with it, during the wait.
+  if (!MidiOutput() || !MidiOutput()->IsOpen()) return;
   LogSequenceLine(PreKineticMode ? QStringLiteral("Begin processing of Pre-Kinetic presets")
                                  : QStringLiteral("Begin processing of Bank ") +
                                        TDeviceState::BankLetter(Device.CurrentBank));
   PresetIndex = first - 1;
   LastIndex = last - 1;
   Running = true;
+  requested_.clear();
+  lastTakenKey_ = -1;
   LastRequestTime = TickCount();
-  timPresetReq->setInterval(10 * RequestDelay);
+  timPresetReq->setInterval(RequestDelayTimes(10));
   timPresetReq->start();
   StartProgress();
   if (SaveToFiles) {
@@ -141,6 +150,7 @@ void TfrmMain::StartSequence(bool save) {
 
 void TfrmMain::RequestPreset() {
   if (!Running) return;
+  const quint64 serial = ++requestSerial_;
   try {
     if (LoopByNumber) {
       MidiOutput()->PutLong(SelectPresetMessage(PresetIndex));
@@ -154,8 +164,9 @@ void TfrmMain::RequestPreset() {
     return;
   }
   Delay(RequestDelay);
-  // Ctrl+C or the end of the run may have come during the wait.
-  if (!Running) return;
+  // Ctrl+C, the end of the run, the answer or a newer request may have come during the wait.
+  if (!Running || serial != requestSerial_) return;
+  requested_.push_back(RequestKey());
   SendSysex(GetEditPresetMessage());
   ShowStatus(QStringLiteral("Requested preset #") + QString::number(PresetIndex + 1));
 }
@@ -206,19 +217,22 @@ void TfrmMain::SequenceStep() {
     }
     StopSequence();
     RefreshFileList();
+    ShowStatus(QStringLiteral("Procedure is complete"));
     MessageDlg(this, QStringLiteral("Congratulations..."), QStringLiteral("Procedure is complete"),
                QMessageBox::Information, QMessageBox::Ok);
     return;
   }
   Device.CurrentBank = next;
+  // Set before the wait, so a time-out inside it asks for this bank's first preset.
+  PresetIndex = 0;
+  const quint64 serial = ++requestSerial_;
   if (SaveToFiles) MakeBankFolder(next);
   SendRequest(
       SelectBankMessage(next), false,
       QStringLiteral("Bank ") + TDeviceState::BankLetter(next) + QStringLiteral(" selected"));
   LogSequenceLine(QStringLiteral("Begin processing Bank ") + TDeviceState::BankLetter(next));
-  Delay(2 * RequestDelay);
-  if (!Running) return;
-  PresetIndex = 0;
+  Delay(RequestDelayTimes(2));
+  if (!Running || serial != requestSerial_) return;
   RequestPreset();
 }
 
@@ -232,6 +246,8 @@ void TfrmMain::StopSequence() {
     }
   }
   Running = false;
+  requested_.clear();
+  ++requestSerial_;  // every wait still under way returns to find the run gone
   SaveToFiles = false;
   EndListing();
   timPresetReq->stop();

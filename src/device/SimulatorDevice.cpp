@@ -40,7 +40,9 @@ void TSimulatorSession::Handle(TBytes message, const TSend& send) {
     chaosSeed_ = options.ChaosSeed;
     chaos_.seed(chaosSeed_);
   }
-  for (const QByteArray& reply : replies) {
+  for (QByteArray reply : replies) {
+    if (options.ReplyChannel >= 0 && reply.size() > 3 && std::uint8_t(reply[0]) == SysExStart)
+      reply[2] = char(options.ReplyChannel & 0x0F);
     ++replies_;
     const bool dropped = (options.DropEveryNth > 0 &&
                           replies_ % static_cast<std::uint64_t>(options.DropEveryNth) == 0) ||
@@ -90,9 +92,11 @@ bool TSimulatorSession::SendNoise(TBytes reply, const TSend& send) {
       for (int i = 1 + below(600); i > 0; --i) m.append(char(below(128)));
       send(m.append(char(SysExEnd)));
     } else if (kind < 65 && whole.size() > 3) {
-      // The same reply from a unit on another channel, with other values in it.
+      // The same reply from another of the maker's models on another channel, with other values
+      // in it. The channel byte alone tells nothing: a unit may answer on any channel.
       QByteArray m = whole;
       m[2] = char((std::uint8_t(m[2]) + 1 + below(15)) & 0x0F);
+      m[3] = char(ModelId + 1 + below(16));
       for (qsizetype i = 5; i + 1 < m.size(); ++i)
         if (below(8) == 0) m[i] = char(below(128));
       send(m);

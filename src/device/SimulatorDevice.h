@@ -27,6 +27,9 @@ struct TSimulatorOptions {
   // ring holds, and replies that never arrive. 0: none; any other value seeds the noise, so a run
   // can be repeated.
   std::uint32_t ChaosSeed = 0;
+  // The channel byte of every system-exclusive reply (-1: the unit's own channel), as a unit sends
+  // whose replies carry another channel than the one it was addressed on.
+  int ReplyChannel = -1;
 };
 
 class TSimulatorSession {

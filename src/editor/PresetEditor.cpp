@@ -432,7 +432,7 @@ void TfrmPresetEditor::BoundControlChanged() {
   MarkModified(false);
 }
 
-void TfrmPresetEditor::SendPreset() {
+bool TfrmPresetEditor::SendPreset() {
   const TPresetImage image = preset_.Encode();
   if (const int at = FirstUnsendableByte(image); at >= 0) {
     // The unit would end the message at that byte and take the rest as garbage.
@@ -442,17 +442,24 @@ void TfrmPresetEditor::SendPreset() {
                    .arg(at)
                    .arg(QString::number(image[at], 16).toUpper()),
                QMessageBox::Warning, QMessageBox::Ok);
-    return;
+    return false;
   }
   if (OnSendPreset) {
     QBuffer stream;
     stream.setData(reinterpret_cast<const char*>(image.data()), PresetDumpLength);
     stream.open(QIODevice::ReadOnly);
-    OnSendPreset(stream);
+    const QString result = OnSendPreset(stream);
+    // Anything but the sender's success text says the preset did not reach the unit; marking it
+    // "Sent" would tell the user otherwise.
+    if (!result.isEmpty() && result != SentResultText) {
+      SetStatus(result);
+      return false;
+    }
   }
   const QString status = StatusText();
   if (!status.contains(QStringLiteral("Sent")))
     SetStatus(status.isEmpty() ? QStringLiteral("Sent") : status + QStringLiteral(", Sent"));
+  return true;
 }
 
 void TfrmPresetEditor::edtTitleChange(const QString& text) {
@@ -561,8 +568,18 @@ void TfrmPresetEditor::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) FormShow();
 }
 
+void TfrmPresetEditor::CloseAnswered() {
+  closeAnswered_ = true;
+  close();
+  closeAnswered_ = false;  // hidden, not gone: a reused window asks again next time
+}
+
+void TfrmPresetEditor::ShowSendRefused(const QString& reason) {
+  SetStatus(reason);
+}
+
 void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
-  if (!CloseQuery()) {
+  if (!closeAnswered_ && !CloseQuery()) {
     event->ignore();
     return;
   }

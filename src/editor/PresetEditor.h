@@ -85,7 +85,8 @@ class TfrmPresetEditor : public QWidget {
   // deferred ones (control movements) when the settle timer runs out.
   void MarkModified(bool immediate);
   void TimerTick();
-  void SendPreset();
+  // False when the preset did not go out (it cannot be sent, or the opener refused it).
+  bool SendPreset();
   void BoundControlChanged();
   void RefreshVexaStates();
   void PushUndo();
@@ -95,6 +96,11 @@ class TfrmPresetEditor : public QWidget {
   bool SaveAs();
   void Open();
   bool CloseQuery();
+  // Closes after the save question was already answered (the main window asks every editor
+  // before it closes any), so it is not asked twice.
+  void CloseAnswered();
+  // Shows why a send or store did not reach the unit, in place of the send mark.
+  void ShowSendRefused(const QString& reason);
   void Store();
   void Print();
   void PrinterSetup();
@@ -260,6 +266,7 @@ class TfrmPresetEditor : public QWidget {
   TUndoHistory history_;
   QString fileName_;
   bool neverSaved_ = true;
+  bool closeAnswered_ = false;
   bool loading_ = false;
   bool sendPending_ = false;
   std::vector<TParamControl> mixControls_;

@@ -175,7 +175,8 @@ void TfrmPresetEditor::Store() {
 
   if (storePrompt_->exec() != QDialog::Accepted) return;
   if (storePrompt_->SendFirst()) {
-    SendPreset();
+    // Storing without it would keep whatever the unit holds now under the chosen number.
+    if (!SendPreset()) return;
     // The unit needs the time to take the preset into its edit buffer.
     Delay(RequestDelay);
   }

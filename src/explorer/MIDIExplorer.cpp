@@ -547,6 +547,10 @@ void TfrmMIDIExplorer::changeEvent(QEvent* e) {
 }
 
 void TfrmMIDIExplorer::closeEvent(QCloseEvent* e) {
+  if (!DoFormCloseQuery()) {
+    e->ignore();
+    return;
+  }
   try {
     FormClose();
   } catch (const ERegistryError& error) {

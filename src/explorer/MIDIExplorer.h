@@ -81,6 +81,11 @@ class TfrmMIDIExplorer : public QMainWindow {
   virtual void DeleteLogItem(int index);
   virtual void UpdateBufferMenu();
   virtual void InitExplorer(TkxRegUtil* regUtil, const QString& appTitle);
+  // Asked before the window closes; false keeps it open (and nothing of the close happens).
+  virtual bool DoFormCloseQuery() { return true; }
+  // Why nothing may be sent to the unit now, or empty when sending is free. A derived window that
+  // runs a conversation of its own with the unit owns the line meanwhile.
+  virtual QString LineBusyReason() const { return {}; }
 
   // ---- Services for the derived window.
   // Shows the text at once and lets pending events run, so it is seen during long work.
@@ -109,6 +114,8 @@ class TfrmMIDIExplorer : public QMainWindow {
   std::int32_t BufferLength() const { return MessageBuffer.BufferLength; }
   // The file last loaded with LoadFileIntoBuffer; empty after an event is loaded or after editing.
   QString BufferSourceFile;
+  // Puts one message's bytes into the buffer as the window received them; they come from no file.
+  void SetBufferBytes(const QByteArray& bytes);
 
   // ---- Monitor log.
   int LogCount() const;

@@ -20,6 +20,10 @@ bool TfrmMIDIExplorer::ParseBuffer() {
 }
 
 void TfrmMIDIExplorer::SendBuffer() {
+  if (const QString busy = LineBusyReason(); !busy.isEmpty()) {
+    ShowStatus(busy);
+    return;
+  }
   if (!CheckMidiOut(false)) return;
   if (MessageBuffer.BufferLength == 0) {
     ShowStatus(QStringLiteral("Buffer is empty; nothing to send"));
@@ -109,6 +113,12 @@ void TfrmMIDIExplorer::ShowBufferBytes(const QString& text) {
   QTextCursor c = memMsgBuf->textCursor();
   c.movePosition(QTextCursor::Start);
   memMsgBuf->setTextCursor(c);
+}
+
+void TfrmMIDIExplorer::SetBufferBytes(const QByteArray& bytes) {
+  MessageBuffer.LoadBytes(bytes);
+  // Saving now would put these bytes into whatever file the buffer held before.
+  BufferSourceFile.clear();
 }
 
 void TfrmMIDIExplorer::LoadEventIntoBuffer(const TMyMidiEvent& event) {

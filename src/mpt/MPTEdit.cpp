@@ -739,8 +739,13 @@ void TfrmMPTEdit::FormClose() {
   WriteSettings();
 }
 
+void TfrmMPTEdit::CloseAnswered() {
+  closeAnswered_ = true;
+  close();
+}
+
 void TfrmMPTEdit::closeEvent(QCloseEvent* event) {
-  if (!FormCloseQuery()) {
+  if (!closeAnswered_ && !FormCloseQuery()) {
     event->ignore();
     return;
   }

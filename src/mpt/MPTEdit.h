@@ -124,6 +124,9 @@ class TfrmMPTEdit : public QWidget {
   // True when the key was used.
   bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
   bool FormCloseQuery();
+  // Closes after the save question was already answered (the main window asks every editor
+  // before it closes any), so it is not asked twice.
+  void CloseAnswered();
   void FormClose();
   // Fills the data cells from the table.
   void FormShow();
@@ -182,6 +185,7 @@ class TfrmMPTEdit : public QWidget {
   QString lastSendResult_;
   TMptRowLabels labels_ = TMptRowLabels::Ranges;
   bool modified_ = true;
+  bool closeAnswered_ = false;
   bool relaying_ = false;
   int hintRow_ = 0;
   int hintCol_ = 0;

@@ -292,3 +292,30 @@ TEST_F(SplashAboutTest, SplashIgnoresClicks) {
 }
 
 }  // namespace
+
+namespace {
+
+// A window manager that never makes the main window active (focus-stealing prevention, a bare X
+// server) must not leave the always-on-top splash over the program: two seconds after the main
+// window is up, visible, the splash goes.
+TEST_F(SplashAboutTest, SplashClosesWhenTheMainWindowIsNeverActivated) {
+  qint64 now = 1000;
+  const TTickSource saved = SetTickSource([&] { return now; });
+  QPointer<TkxSplashAbout> splash = ShowSplashAbout(nullptr, false);
+  ASSERT_FALSE(splash.isNull());
+  QMainWindow main;
+  main.show();
+  // Another window keeps the activation, as one the window manager favours would.
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  QTest::qWait(1200);  // two ticks: the main window has been seen up, and not yet long enough
+  ASSERT_NE(QApplication::activeWindow(), &main);
+  EXPECT_FALSE(splash.isNull()) << "closed before the main window had been up two seconds";
+  now += 2000;
+  EXPECT_TRUE(WaitUntil([&] { return splash.isNull(); }, 3000)) << "the splash never closed";
+  SetTickSource(saved);
+}
+
+}  // namespace

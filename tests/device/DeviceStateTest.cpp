@@ -30,6 +30,8 @@ TEST(DeviceState, BankAndCurrentPresetReports) {
   const Case cases[] = {
       {"F0 1A 00 15 03 09 02 00 F7", 2, -1,
        "The ZQN Tarvo is online! Your currently selected bank is: C"},
+      {"F0 1A 00 15 03 09 03 00 F7", 3, -1,
+       "The ZQN Tarvo is online! Your currently selected bank is: D"},  // the last bank
       {"F0 1A 00 15 03 09 04 00 F7", -1, -1, ""},  // no such bank: unknown, nothing shown
       {"F0 1A 00 15 03 40 05 01 F7", -1, 134, ""},
       {"F0 1A 00 15 03 40 7F 00 F7", -1, 128, ""},

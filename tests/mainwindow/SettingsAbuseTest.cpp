@@ -221,14 +221,6 @@ TEST_F(SettingsAbuse, ValuesOutOfRangeTakeTheirDefaultsQuietly) {
        [&] { reg.WriteInteger("ZQNReqDelay", -5); },
        {},
        [&] { EXPECT_EQ(RequestDelay, 1000); }},
-      // Taken as it stands, the window would wait weeks for each answer.
-      {"request delay of weeks",
-       [&] { reg.WriteInteger("ZQNReqDelay", IntMax); },
-       {},
-       [&] {
-         EXPECT_EQ(RequestDelay, 1000);
-         EXPECT_EQ(window->timPresetReq->interval(), 10000);
-       }},
       {"Pre-Kinetic flag of 7",
        [&] { reg.WriteInteger("PRE_KINETIC", 7); },
        {},
@@ -277,14 +269,38 @@ TEST_F(SettingsAbuse, ValuesOutOfRangeTakeTheirDefaultsQuietly) {
   RunRows(rows);
 }
 
-TEST_F(SettingsAbuse, TheLongestSensibleRequestDelayIsKept) {
-  reg.WriteInteger("ZQNReqDelay", 10000);
+// Only a zero (or a damaged negative) delay is replaced; a long one is the user's, kept and written
+// back as it was, and the timers and waits built from it never overflow.
+TEST_F(SettingsAbuse, LongRequestDelaysAreKeptAndWrittenBack) {
+  for (const int stored : {10000, 10001, 60000, IntMax}) {
+    SCOPED_TRACE(stored);
+    reg.WriteInteger("ZQNReqDelay", stored);
+    Start(0);
+    EXPECT_EQ(RequestDelay, stored);
+    window->close();
+    EXPECT_EQ(reg.ReadInteger("ZQNReqDelay", true, 0), stored);
+    window.reset();
+  }
+}
+
+// The window shown with a delay of weeks: the online check waits with the window alive, and
+// closing it ends the wait at once instead of keeping the program from ending.
+TEST_F(SettingsAbuse, ClosingEndsALongOnlineCheckWait) {
+  reg.WriteInteger("ZQNReqDelay", IntMax);
   Start(0);
-  EXPECT_EQ(RequestDelay, 10000);
-  window.reset();
-  reg.WriteInteger("ZQNReqDelay", 10001);
-  Start(0);
-  EXPECT_EQ(RequestDelay, 1000);
+  bool closed = false;
+  QTimer::singleShot(300, window.get(), [&] {
+    EXPECT_TRUE(window->timPresetReq->isActive());  // the check is still in its first wait
+    EXPECT_EQ(window->timPresetReq->interval(), IntMax);
+    window->close();
+    closed = true;
+  });
+  window->show();
+  // Returns only once the check's wait has ended.
+  window->OnlineCheck();
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(window->MidiOutput()->IsOpen());
+  EXPECT_TRUE(dialogs->Asked().empty()) << dialogs->Last().text.toStdString();
 }
 
 TEST_F(SettingsAbuse, FolderHistorySkipsWhatIsGoneOrUnreadable) {

@@ -2,7 +2,9 @@
 #include "app/kxUtility.h"
 #include "device/BkupOpt.h"
 #include "device/Main.h"
+#include "device/StorePrompt.h"
 #include "device/UnitSimulator.h"
+#include "editor/PresetEditor.h"
 #include "midi/RtMidiDriver.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +13,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -130,6 +135,119 @@ TEST(SimulatorOverJack, WireSpeedBackupOfAFullBank) {
       "wire-speed backup of 200 presets: %lld ms; protocol minimum %.0f ms; overhead %.1f %%\n",
       static_cast<long long>(elapsedMs), minimumMs, overhead);
   RecordProperty("elapsed_ms", static_cast<int>(elapsedMs));
+}
+
+}  // namespace
+
+namespace {
+
+// A backup of two banks from the stand-alone simulator while the user presses F10, an editor's
+// Send and Store over and over: every file equals the unit's memory under its own number, and
+// nothing of the user's reaches the unit while the run owns the line.
+TEST(SimulatorOverJack, CommandsDuringABackupNeverReachTheUnit) {
+  if (!JackServerRunning()) GTEST_SKIP() << "no JACK server running (./zqn test starts one)";
+  QTemporaryDir dir;
+  const QString state = dir.filePath("unit.state");
+  const QString out = dir.filePath("backup");
+  QDir().mkdir(out);
+  QProcess sim;
+  ASSERT_TRUE(StartSimulator(sim, "ZQN Busy Unit", {"--log", "--state", state}));
+  QByteArray simLog;
+
+  TkxRegUtil reg;
+  reg.SetStorageFolder(dir.path());
+  reg.SetPath(QStringLiteral("\\SOFTWARE\\Marvandel/ZQN-Tarvo"));
+  reg.WriteString("MIDI_IN", "ZQN Busy Unit Out:MIDI Out");
+  reg.WriteString("MIDI_OUT", "ZQN Busy Unit:MIDI In");
+  reg.WriteInteger("ZQNReqDelay", 20);
+  TScriptedDialogs dialogs;
+  dialogs->PlanButton(QMessageBox::Ok);
+
+  auto system = TRtMidiDriver::Create("ZQN-Tarvo-Busy");
+  {
+    TfrmMain window(nullptr, system->In(), system->Out());
+    window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
+    TfrmPresetEditor* editor = window.NewPresetEditor();
+    window.ExecBackupOptions = [&](TfrmBkupOpt& d) {
+      d.SetPath(out);
+      d.SetRange(1, 20);
+      d.SetBank(2, false);
+      d.SetBank(3, false);
+      d.SetUntitled(true, "Untitled");
+      return true;
+    };
+    int pressed = 0;
+    bool inStore = false;
+    QTimer presser;
+    presser.setInterval(5);
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+      if (!window.SequenceOwnsLine() || inStore) return;
+      switch (pressed++ % 3) {
+        case 0: {
+          int key = Qt::Key_F10;
+          window.DoFormKeyDown(key, Qt::NoModifier);
+          break;
+        }
+        case 1:
+          editor->btnSendOut->click();
+          break;
+        default: {
+          inStore = true;
+          auto* answer = new QTimer;
+          answer->setInterval(2);
+          QObject::connect(answer, &QTimer::timeout, [answer] {
+            if (auto* prompt = qobject_cast<TfrmStorePrompt*>(QApplication::activeModalWidget())) {
+              answer->stop();
+              answer->deleteLater();
+              prompt->btnOK->click();
+            }
+          });
+          answer->start();
+          editor->btnStore->click();
+          inStore = false;
+        }
+      }
+    });
+    presser.start();
+    // From the run's first message on, the simulator's log is the unit's side of the line.
+    simLog += sim.readAll();
+    const qsizetype before = simLog.size();
+    window.miGetSaveEach->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.SequenceOwnsLine(); }, 120000));
+    presser.stop();
+    EXPECT_GE(pressed, 30);
+    QTest::qWait(200);
+    simLog += sim.readAll();
+    simLog = simLog.mid(before);
+    dialogs->PlanButton(QMessageBox::No);  // the new preset is never saved
+    window.close();
+  }
+  sim.terminate();
+  ASSERT_TRUE(sim.waitForFinished(10000));
+  EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
+  EXPECT_EQ(dialogs->Asked()[0].text, "Procedure is complete");
+
+  const QStringList received = QString::fromLatin1(simLog).split('\n').filter(" <- ");
+  for (const QString& line : received) {
+    const QString bytes = line.mid(line.indexOf(" <- ") + 4);
+    EXPECT_FALSE(bytes.startsWith("F0 1A 00 15 05 ")) << "a dump went out: " << line.toStdString();
+    EXPECT_FALSE(bytes.startsWith("F0 1A 00 15 0A ")) << "a store went out: " << line.toStdString();
+  }
+  EXPECT_EQ(received.filter(" F0 1A 00 15 45 F7").size(), 40);
+
+  TUnitSimulator unit;
+  ASSERT_TRUE(unit.LoadState(state));
+  for (const int bank : {0, 1}) {
+    const QString folder = out + "/Bank " + QChar('A' + bank) + "/";
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 20);
+    for (int i = 0; i < 20; ++i) {
+      QString title = QuickTitle(AsBytes(unit.Preset(bank, i)));
+      if (title.isEmpty()) title = "Untitled";
+      QFile f(folder + MakeValidFileName(title + ".zqn" + PresetNumberText(i + 1)));
+      ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
+      EXPECT_EQ(f.readAll(), unit.Preset(bank, i)) << bank << " " << i;
+    }
+  }
 }
 
 }  // namespace
