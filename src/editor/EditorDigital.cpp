@@ -196,6 +196,13 @@ void TfrmPresetEditor::ShowDigitalPages() {
 }
 
 void TfrmPresetEditor::BindDigitalControls() {
+  // A control whose effect left the row must not keep writing into a slot that now belongs to
+  // another effect.
+  for (TParamControl& c : digitalControls_) {
+    if (c.TrackBar) c.TrackBar->Bind(nullptr);
+    if (c.RadioGroup) c.RadioGroup->Bind(nullptr);
+    if (c.ListBox) c.ListBox->setProperty("Tag", -1);
+  }
   const int group = preset_.DigitalGroup;
   if (!IsValidGroup(group)) return;
   int slot = 0;
