@@ -123,12 +123,14 @@ void TfrmPresetEditor::BuildDigitalPages() {
   if (TParamControl* c = FindDigitalControl(ReverbPage, "trbREVdiffusion"))
     c->Caption->setObjectName(QStringLiteral("txtREVdifflbl"));
 
-  // Base key lists: a click writes the item index into the slot the list's Tag names.
+  // Base key lists: choosing an item, with the mouse or the keys, writes its index into the slot
+  // the list's Tag names. A current item the list only takes on getting the focus is no choice.
   for (TParamControl& c : digitalControls_) {
     if (!c.ListBox) continue;
     QListWidget* list = c.ListBox;
     list->setProperty("Tag", -1);
-    connect(list, &QListWidget::itemClicked, this, [this, list] {
+    OnListChoice(list, this, [this, list] {
+      if (loading_) return;
       const int slot = list->property("Tag").toInt();
       if (slot < 0 || slot >= DigitalSlotCount || list->currentRow() < 0) return;
       preset_.DigitalSlots[slot] = list->currentRow();
@@ -194,6 +196,13 @@ void TfrmPresetEditor::ShowDigitalPages() {
 }
 
 void TfrmPresetEditor::BindDigitalControls() {
+  // A control whose effect left the row must not keep writing into a slot that now belongs to
+  // another effect.
+  for (TParamControl& c : digitalControls_) {
+    if (c.TrackBar) c.TrackBar->Bind(nullptr);
+    if (c.RadioGroup) c.RadioGroup->Bind(nullptr);
+    if (c.ListBox) c.ListBox->setProperty("Tag", -1);
+  }
   const int group = preset_.DigitalGroup;
   if (!IsValidGroup(group)) return;
   int slot = 0;

@@ -24,6 +24,12 @@ QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
   return label;
 }
 
+QString StoredValueText(const TParamDef& def, int stored) {
+  // A value the scale has no text for still reads as what the preset holds.
+  const QString text = def.ValueText(stored);
+  return text.isEmpty() && def.Kind != TControlKind::RadioGroup ? QString::number(stored) : text;
+}
+
 // The equalizer band: caption, meter with its scroll bar, value text underneath.
 QWidget* BuildBand(TParamControl& c, QWidget* page) {
   const TParamDef& def = *c.Def;
@@ -62,7 +68,8 @@ QWidget* BuildBand(TParamControl& c, QWidget* page) {
   const TParamDef* d = c.Def;
   QObject::connect(c.ScrollBar, &QScrollBar::valueChanged, meter, [meter, text, d](int v) {
     meter->SetPosition(d->Max - v);
-    text->setText(d->ValueText(meter->Position()));
+    const std::int32_t* field = meter->BoundField();
+    text->setText(StoredValueText(*d, field ? *field : meter->Position()));
   });
   return band;
 }
@@ -96,8 +103,13 @@ void TParamControl::ApplyVariant(const TParamDef& def) {
 }
 
 void TParamControl::Bind(std::int32_t* field) {
+  // Showing a preset is no edit of it. A bar or meter moves to the nearest position it has for a
+  // value outside its range, and a move writes the field; the value the preset holds is put
+  // back, so only the user's own movement ever changes it.
+  const std::int32_t held = field ? *field : 0;
   if (TrackBar) {
     TrackBar->Bind(field);  // emits Changed, which refreshes the text
+    if (field) *field = held;
   } else if (RadioGroup) {
     RadioGroup->Bind(field);
   } else if (ListBox) {
@@ -106,25 +118,35 @@ void TParamControl::Bind(std::int32_t* field) {
     if (QListWidgetItem* item = ListBox->currentItem()) ListBox->scrollToItem(item);
   } else if (Meter) {
     Meter->Bind(field);
+    if (field) *field = held;
     // The scroll bar follows without writing anything back: its handler sets the meter to the
     // value it already holds.
     ScrollBar->setValue(Def->Max - Meter->Position());
-    RefreshValueText();
   } else {
     throw std::logic_error("unexpected type");
   }
+  RefreshValueText();
 }
 
 int TParamControl::StoredValue() const {
-  if (TrackBar) return TrackBar->StoredValue();
+  if (TrackBar) return TrackBar->BoundField() ? *TrackBar->BoundField() : TrackBar->StoredValue();
   if (RadioGroup) return RadioGroup->ItemIndex() + RadioGroup->DataAddend();
   if (ListBox) return ListBox->currentRow();
-  if (Meter) return Meter->Position();
+  if (Meter) return Meter->BoundField() ? *Meter->BoundField() : Meter->Position();
   return 0;
 }
 
 void TParamControl::RefreshValueText() const {
-  if (ValueText) ValueText->setText((TextDef ? *TextDef : Def)->ValueText(StoredValue()));
+  if (ValueText) ValueText->setText(StoredValueText(*(TextDef ? *TextDef : Def), StoredValue()));
+}
+
+void OnListChoice(QListWidget* list, QObject* context, std::function<void()> chosen) {
+  // A click or a key that chooses an item selects it, and by then it is the current item; a
+  // current item that comes without a selection (the focus, Ctrl with an arrow key) is none.
+  QObject::connect(list, &QListWidget::itemSelectionChanged, context, [list, chosen] {
+    const QListWidgetItem* item = list->currentItem();
+    if (item && item->isSelected()) chosen();
+  });
 }
 
 std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamDef> rows) {
@@ -167,8 +189,10 @@ std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamD
         TkxTrackBar* bar = c.TrackBar;
         QLabel* text = c.ValueText;
         std::shared_ptr<const TParamDef*> d = c.TextDef;
-        QObject::connect(bar, &TkxTrackBar::Changed, text,
-                         [bar, text, d] { text->setText((*d)->ValueText(bar->StoredValue())); });
+        QObject::connect(bar, &TkxTrackBar::Changed, text, [bar, text, d] {
+          const std::int32_t* field = bar->BoundField();
+          text->setText(StoredValueText(**d, field ? *field : bar->StoredValue()));
+        });
         break;
       }
       case TControlKind::ListBox: {

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -15,6 +16,7 @@
 
 class QLabel;
 class QListWidget;
+class QObject;
 class QScrollBar;
 class QWidget;
 class TkxLCDmeter;
@@ -45,6 +47,11 @@ struct TParamControl {
   // Rewrites the value text from the control's position.
   void RefreshValueText() const;
 };
+
+// Calls `chosen` whenever the user makes an item of the single-selection list its choice, with
+// the mouse or the keys: the current item becomes the selected one. The current item a list
+// takes by itself on getting the focus, unselected, is no choice.
+void OnListChoice(QListWidget* list, QObject* context, std::function<void()> chosen);
 
 // Places the rows' controls on the page (which gets a layout) and returns them in row order.
 // Track bars stand in a column with their caption and value text, radio groups beside them,

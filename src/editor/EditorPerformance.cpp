@@ -172,7 +172,12 @@ void TfrmPresetEditor::BuildPerfPage() {
   grid->addLayout(gridColumn, 0, 3);
   grid->setColumnStretch(3, 1);
 
-  connect(lbxPMIdefctl, &QListWidget::itemClicked, this, [this] { lbxPMIdefctlClick(); });
+  // The lists act on their current item however it changes, by the mouse or the keys; a change
+  // the page makes itself, or a current item a list only takes on getting the focus, is no
+  // choice.
+  OnListChoice(lbxPMIdefctl, this, [this] {
+    if (!perfUpdating_) lbxPMIdefctlClick();
+  });
   connect(lbxPMIdefctl, &QListWidget::itemSelectionChanged, this,
           [this] { UpdatePerfAddDelete(); });
   connect(lbxPMIdefctl, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -183,8 +188,12 @@ void TfrmPresetEditor::BuildPerfPage() {
   connect(pmiDeleteController, &QAction::triggered, this, [this] { btnPMIdelClick(); });
   connect(btnPMIadd, &QToolButton::clicked, this, [this] { btnPMIaddClick(); });
   connect(btnPMIdel, &QToolButton::clicked, this, [this] { btnPMIdelClick(); });
-  connect(lbxCtlParam, &QListWidget::itemClicked, this, [this] { lbxCtlParamClick(); });
-  connect(lbxParamNames, &QListWidget::itemClicked, this, [this] { lbxParamNamesClick(); });
+  OnListChoice(lbxCtlParam, this, [this] {
+    if (!perfUpdating_) lbxCtlParamClick();
+  });
+  OnListChoice(lbxParamNames, this, [this] {
+    if (!perfUpdating_) lbxParamNamesClick();
+  });
   connect(scrLowValue, &QScrollBar::valueChanged, this, [this] { scrLowValueChange(); });
   connect(scrHighValue, &QScrollBar::valueChanged, this, [this] { scrHighValueChange(); });
   connect(grdPMctl, &QTableWidget::cellClicked, this, [this] { grdPMctlClick(); });
@@ -252,8 +261,11 @@ void TfrmPresetEditor::grdPMctlSetEditText(int row, const QString& text) {
 // Lists
 
 void TfrmPresetEditor::RefreshPerfControllers() {
+  const bool was = perfUpdating_;
+  perfUpdating_ = true;
   lbxPMIdefctl->clear();
   for (int k : DropAbsentAssignments(preset_)) lbxPMIdefctl->addItem(AssignmentText(k));
+  perfUpdating_ = was;
   ResetParamLists(true);
 }
 
@@ -337,7 +349,13 @@ void TfrmPresetEditor::btnPMIdelClick() {
   // The entry is the one the selected item names, whichever entry was shown last.
   const int hash = item->text().indexOf(QLatin1Char('#'));
   const int k = hash >= 0 ? item->text().mid(hash + 1, 1).toInt() - 1 : perfCurrent_;
-  delete lbxPMIdefctl->takeItem(lbxPMIdefctl->row(item));
+  {
+    // The list moving its current item to a neighbour is no choice of that entry.
+    const bool was = perfUpdating_;
+    perfUpdating_ = true;
+    delete lbxPMIdefctl->takeItem(lbxPMIdefctl->row(item));
+    perfUpdating_ = was;
+  }
   if (k >= 0 && k < PerfMIDICount) DeleteAssignment(preset_, k);
   perfCurrent_ = -1;
   pgcPresetChange();
@@ -386,7 +404,7 @@ void TfrmPresetEditor::ShowPerfEntry() {
   if (entry.ParamNo < FirstAnalogParam) {
     const bool monitor = entry.ParamNo < FirstMixParam;
     choose(monitor ? MonitorItem : MixItem, monitor ? 0 : entry.ParamNo - 1);
-    SetUpRange();
+    SetUpRange(false);
   } else {
     QString caption;
     int position = -1;
@@ -415,7 +433,7 @@ void TfrmPresetEditor::ShowPerfEntry() {
                  QMessageBox::Warning, QMessageBox::Ok);
       return;
     }
-    SetUpRange();
+    SetUpRange(false);
     // The stored range as it is: a value the control cannot show is reported, and the bar stays
     // where the range set-up left it, inside its range, until the user moves it.
     if (entry.Low < scrLowValue->minimum() || entry.Low > scrLowValue->maximum())
@@ -434,6 +452,9 @@ void TfrmPresetEditor::lbxCtlParamClick() {
   scrHighValue->setEnabled(false);
   QListWidgetItem* item = lbxCtlParam->currentItem();
   if (!item) return;
+  const bool userChoice = !perfUpdating_;
+  // Filling the parameter list is no choice of a parameter.
+  perfUpdating_ = true;
   const QString effect = item->text();
   const auto add = [this](const TParamControl& c) {
     lbxParamNames->addItem(c.Def->ParamName());
@@ -461,7 +482,8 @@ void TfrmPresetEditor::lbxCtlParamClick() {
         if (!digitalControls_[i].Control()->isHidden()) add(digitalControls_[i]);
     }
   }
-  if (!perfUpdating_) MarkModified(true);
+  perfUpdating_ = !userChoice;
+  if (userChoice) MarkModified(true);
 }
 
 void TfrmPresetEditor::lbxParamNamesClick() {
@@ -497,13 +519,13 @@ void TfrmPresetEditor::lbxParamNamesClick() {
   if (number != entry.ParamNo) {
     entry.InUse = false;
     entry.ParamNo = number;
-    SetUpRange();
+    SetUpRange(true);
   }
   if (grdPMctl->currentRow() >= 0) entry.Controller = grdPMctl->currentRow();
   MarkModified(true);
 }
 
-void TfrmPresetEditor::SetUpRange() {
+void TfrmPresetEditor::SetUpRange(bool edit) {
   const int row = lbxParamNames->currentRow();
   const TParamControl* control =
       row >= 0 && row < int(paramControls_.size()) ? paramControls_[row] : nullptr;
@@ -530,16 +552,24 @@ void TfrmPresetEditor::SetUpRange() {
   lblPMIcurrval->setText(RangeValueText(*control->Def, range.Current, range.Min));
   if (perfCurrent_ >= 0) {
     TPerfMIDI& entry = preset_.PerfMIDI[perfCurrent_];
+    int low = entry.Low, high = entry.High;
     if (!entry.InUse) {
-      entry.Low = range.Min;
-      entry.High = range.Max;
-      entry.InUse = true;
+      low = range.Min;
+      high = range.Max;
     }
-    entry.Extra = 255;
+    // Only the user's choice of a target changes the entry; showing it leaves it as stored.
+    if (edit) {
+      if (!entry.InUse) {
+        entry.Low = low;
+        entry.High = high;
+        entry.InUse = true;
+      }
+      entry.Extra = 255;
+    }
     // A reversed bar's positions run the other way round from the stored values.
     const auto position = [&](int stored) { return range.Reversed ? range.Max - stored : stored; };
-    scrLowValue->setValue(position(entry.Low));
-    scrHighValue->setValue(position(entry.High));
+    scrLowValue->setValue(position(low));
+    scrHighValue->setValue(position(high));
   }
   ShowRangeText(lblPMILowValue, scrLowValue->value());
   ShowRangeText(lblPMIHighValue, scrHighValue->value());

@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QValidator>
+#include <algorithm>
 
 #include "app/DialogService.h"
 #include "app/kxUtility.h"
@@ -44,6 +46,28 @@ QToolButton* ToolButton(QToolBar* bar, const char* name, const QString& text, co
   bar->addWidget(b);
   return b;
 }
+
+// The title travels as one byte a character inside a system-exclusive message: only printable
+// 7-bit characters reach it, at most TitleLength. Anything else typed or pasted is left out.
+class TTitleValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& pos) const override {
+    QString kept;
+    int cursor = pos;
+    for (qsizetype i = 0; i < input.size(); ++i) {
+      const char16_t c = input[i].unicode();
+      if (c >= 0x20 && c < 0x7F)
+        kept += input[i];
+      else if (i < pos)
+        --cursor;
+    }
+    kept.truncate(TitleLength);
+    input = kept;
+    pos = std::clamp(cursor, 0, int(kept.size()));
+    return Acceptable;
+  }
+};
 
 }  // namespace
 
@@ -125,7 +149,9 @@ void TfrmPresetEditor::BuildTitleRow() {
   lblTitle->setObjectName(QStringLiteral("lblTitle"));
   edtTitle = new QLineEdit(this);
   edtTitle->setObjectName(QStringLiteral("edtTitle"));
-  edtTitle->setMaxLength(TitleLength);
+  // The validator keeps the title to TitleLength after leaving out what the dump cannot carry,
+  // so a pasted text is not cut short before that.
+  edtTitle->setValidator(new TTitleValidator(edtTitle));
   edtTitle->setMinimumWidth(180);
   lblTitle->setBuddy(edtTitle);
   lblStatus = new QLabel(this);
@@ -352,7 +378,13 @@ void TfrmPresetEditor::InstallChangeCallbacks() {
 
 void TfrmPresetEditor::FormShow() {
   loading_ = true;
-  edtTitle->setText(preset_.Title);
+  {
+    // The field shows the title as stored; its character rule is for what the user types.
+    const QValidator* rule = edtTitle->validator();
+    edtTitle->setValidator(nullptr);
+    edtTitle->setText(preset_.Title);
+    edtTitle->setValidator(rule);
+  }
 
   for (int i = 0; i < AnalogEffectCount; ++i)
     cklAnalogSelect->item(i)->setCheckState(preset_.AnalogInUse[i] ? Qt::Checked : Qt::Unchecked);
@@ -377,11 +409,14 @@ void TfrmPresetEditor::FormShow() {
     }
   }
 
-  // The boxes first show what the preset holds, so the refresh below writes back exactly the
-  // states that change.
+  // The boxes show what the preset holds, each enabled by its family's rule; the refresh then
+  // finds no family coming or going and leaves every stored state as it is.
   for (int i = 0; i < int(VexaBoxes.size()); ++i) {
     const QSignalBlocker block(VexaBoxes[i]);
-    VexaBoxes[i]->setChecked(preset_.GetVexaState(i + 1));
+    const int number = VexaChecks()[i].Number;
+    vexaEnabled_[i] = VexaFamilyPresent(number);
+    VexaBoxes[i]->setEnabled(vexaEnabled_[i]);
+    VexaBoxes[i]->setChecked(preset_.GetVexaState(number));
   }
   RefreshVexaStates();
 
@@ -408,8 +443,8 @@ void TfrmPresetEditor::MarkModified(bool immediate) {
   SetStatus(QStringLiteral("Modified"));
   if (chkAutoSend->isChecked() && !immediate && !sendPending_) sendPending_ = true;
   if (immediate) {
-    PushUndo();
-    history_.ClearRedo();
+    // A change that leaves the preset as it was keeps what can still be redone.
+    if (PushUndo()) history_.ClearRedo();
     SendPreset();
   } else if (!timSys->isActive()) {
     timSys->start();  // a running timer keeps its first deadline
@@ -419,8 +454,7 @@ void TfrmPresetEditor::MarkModified(bool immediate) {
 
 void TfrmPresetEditor::TimerTick() {
   timSys->stop();
-  PushUndo();
-  history_.ClearRedo();
+  if (PushUndo()) history_.ClearRedo();
   if (sendPending_) {
     sendPending_ = false;
     SendPreset();
@@ -463,7 +497,10 @@ bool TfrmPresetEditor::SendPreset() {
 }
 
 void TfrmPresetEditor::edtTitleChange(const QString& text) {
-  preset_.Title = text.left(TitleLength);
+  const QString title = text.left(TitleLength);
+  // Showing the title is no edit of it, nor is a character the field left out.
+  if (loading_ || title == preset_.Title) return;
+  preset_.Title = title;
   MarkModified(true);
 }
 
@@ -502,9 +539,19 @@ bool TfrmPresetEditor::VexaFamilyPresent(int number) const {
 void TfrmPresetEditor::RefreshVexaStates() {
   TUndoSuppression suppress;
   for (int i = 0; i < int(VexaBoxes.size()); ++i) {
-    const bool present = VexaFamilyPresent(VexaChecks()[i].Number);
+    const int number = VexaChecks()[i].Number;
+    const bool present = VexaFamilyPresent(number);
+    // A state the user set stays while its family stays in the chain. A family that leaves takes
+    // its state with it; one that arrives was just switched on by the user, and so is its state.
+    bool state = preset_.GetVexaState(number);
+    if (vexaEnabled_[i] && !present) state = false;
+    if (!vexaEnabled_[i] && present) state = true;
+    vexaEnabled_[i] = present;
     VexaBoxes[i]->setEnabled(present);
-    VexaBoxes[i]->setChecked(present);
+    if (state != preset_.GetVexaState(number)) preset_.SetVexaState(number, state);
+    // Part of the change that called this, which reports it once: no click of its own.
+    const QSignalBlocker block(VexaBoxes[i]);
+    VexaBoxes[i]->setChecked(state);
   }
 }
 

@@ -89,7 +89,8 @@ class TfrmPresetEditor : public QWidget {
   bool SendPreset();
   void BoundControlChanged();
   void RefreshVexaStates();
-  void PushUndo();
+  // True when a snapshot was recorded.
+  bool PushUndo();
   void Undo();
   void Redo();
   void UpdateUndoButtons();
@@ -238,6 +239,8 @@ class TfrmPresetEditor : public QWidget {
   void FillDigitalSelection();
   void RefreshPerformanceAssignments();
   void ShowSnapshot(QBuffer& snapshot);
+  // Records a deferred change still waiting for the settle timer, so history steps never lose it.
+  void TakePendingSnapshot();
   void SetStatus(const QString& text);
   void edtTitleChange(const QString& text);
   void VexaClick(int index, bool checked);
@@ -257,7 +260,9 @@ class TfrmPresetEditor : public QWidget {
   void ResetParamLists(bool fillEffects);
   void UpdatePerfAddDelete();
   void ShowPerfEntry();
-  void SetUpRange();
+  // Shows the chosen parameter's range; an edit (the user chose a new target) also starts the
+  // entry's range at the parameter's full range and marks the entry shown.
+  void SetUpRange(bool edit);
   void SelectControllerRow(int row);
   void ShowRangeText(QLabel* label, int position) const;
   TkxRegUtil& ControllerStore();
@@ -277,6 +282,7 @@ class TfrmPresetEditor : public QWidget {
   bool rangeEdit_ = false;
   bool perfUpdating_ = false;  // the page moves its own controls: no edit of the entry
   bool namesFilling_ = false;
+  std::array<bool, 9> vexaEnabled_{};  // each Vexa box's family was in the chain at last look
   std::vector<const TParamControl*> paramControls_;  // per item of lbxParamNames
   std::unique_ptr<TkxRegUtil> ownSettings_;
   TfrmStorePrompt* storePrompt_ = nullptr;

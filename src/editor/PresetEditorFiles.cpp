@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include "PresetEditor.h"
@@ -27,8 +29,17 @@ const QString SaveChangesQuestion = QStringLiteral("Do you want to save your cha
 // ---------------------------------------------------------------------------------------------
 // Undo and redo
 
-void TfrmPresetEditor::PushUndo() {
-  history_.Push(preset_);
+bool TfrmPresetEditor::PushUndo() {
+  return history_.Push(preset_);
+}
+
+void TfrmPresetEditor::TakePendingSnapshot() {
+  if (!timSys->isActive()) return;
+  timSys->stop();
+  // The history step about to be shown is sent by itself; a pending send of the movement would
+  // only send a state the user is leaving.
+  sendPending_ = false;
+  if (PushUndo()) history_.ClearRedo();
 }
 
 void TfrmPresetEditor::UpdateUndoButtons() {
@@ -52,19 +63,31 @@ void TfrmPresetEditor::ShowSnapshot(QBuffer& snapshot) {
 }
 
 void TfrmPresetEditor::Undo() {
+  TakePendingSnapshot();
+  // Showing the step switches automatic sending on; whether this step goes out is the user's
+  // choice from before it.
+  const bool autoSend = chkAutoSend->isChecked();
   if (QBuffer* target = history_.UndoTarget()) {
-    TUndoSuppression suppress;
-    ShowSnapshot(*target);
-    history_.CommitUndo();
+    {
+      TUndoSuppression suppress;
+      ShowSnapshot(*target);
+      history_.CommitUndo();
+    }
+    if (autoSend) SendPreset();
   }
   UpdateUndoButtons();
 }
 
 void TfrmPresetEditor::Redo() {
+  TakePendingSnapshot();
+  const bool autoSend = chkAutoSend->isChecked();
   if (QBuffer* target = history_.RedoTarget()) {
-    TUndoSuppression suppress;
-    ShowSnapshot(*target);
-    history_.CommitRedo();
+    {
+      TUndoSuppression suppress;
+      ShowSnapshot(*target);
+      history_.CommitRedo();
+    }
+    if (autoSend) SendPreset();
   }
   UpdateUndoButtons();
 }

@@ -258,8 +258,8 @@ std::vector<TOwnerRows> Declare() {
           Bar("trbGATdiffusion", "Diffusion:", 1, 3, TScale::Diffusion, 3),
           Bar("trbGATlevel", "Level:", 0, 63, Level, 63)}});
   }
-  // The fine delays of the tapped and regenerating delays start at 1 ms; a fresh effect starts
-  // there too, so the control never has to move a value it cannot show.
+  // The fine delays of the tapped and regenerating delays offer 1..50 ms, yet the unit starts a
+  // fresh effect at 0; the bar shows that at its minimum and leaves the value alone.
   for (int effect : {deTappedDdlS, deTappedDdlL}) {
     const bool s = effect == deTappedDdlS;
     t.push_back(
@@ -268,7 +268,7 @@ std::vector<TOwnerRows> Declare() {
          {Radio("ragTAPtype", "Type", TapType, 0, 3),
           Bar("trbTAPtaps", "Taps:", 0, 7, TScale::PlainNumber, 2),
           Bar("trbTAPdelay", "Delay:", 0, s ? 118 : 122, TScale::DelayLength, s ? 20 : 48),
-          Bar("trbTAPfine", "Fine:", 1, 50, Ms, 1), Bar("trbTAPregen", "Regen:", 0, 63, Level, 48),
+          Bar("trbTAPfine", "Fine:", 1, 50, Ms, 0), Bar("trbTAPregen", "Regen:", 0, 63, Level, 48),
           Bar("trbTAPlevel", "Level:", 0, 63, Level, 63)}});
   }
   for (int effect : {deRegenDdlS, deRegenDdlL}) {
@@ -276,7 +276,7 @@ std::vector<TOwnerRows> Declare() {
     t.push_back({Digital,
                  effect,
                  {Bar("trbREGdelay", "Delay:", 0, s ? 118 : 122, TScale::DelayLength, s ? 20 : 40),
-                  Bar("trbREGfine", "Fine:", 1, 50, Ms, 1),
+                  Bar("trbREGfine", "Fine:", 1, 50, Ms, 0),
                   Bar("trbREGregen", "Regen:", 0, 63, Level, s ? 48 : 31),
                   Bar("trbREGlevel", "Level:", 0, 63, Level, 63)}});
   }

@@ -112,13 +112,6 @@ std::vector<int> DropAbsentAssignments(TPreset& preset) {
 }
 
 QString RangeValueText(const TParamDef& def, int p, int m) {
-  const QString code = def.EffectCode();
-  const QString name = def.ParamName();
-  const auto in = [&](std::initializer_list<const char*> codes) {
-    for (const char* c : codes)
-      if (code == QLatin1String(c)) return true;
-    return false;
-  };
   switch (def.Kind) {
     case TControlKind::RadioGroup:
     case TControlKind::ListBox: {
@@ -129,38 +122,10 @@ QString RangeValueText(const TParamDef& def, int p, int m) {
     case TControlKind::CheckBox:
       return p == 1 ? QStringLiteral("on") : QStringLiteral("off");
     case TControlKind::LcdMeter:
-      return ScaleText(TScale::EqLevel, p);
     case TControlKind::TrackBar:
       break;
   }
-  if (name.contains(QLatin1String("fine")))
-    return ScaleText(in({"PTR", "SPT", "2PT"}) ? TScale::FinePitch : TScale::PlainMilliseconds, p);
-  if (name.contains(QLatin1String("delay")))
-    return ScaleText(code == QLatin1String("CHO") ? TScale::PlainMilliseconds : TScale::DelayLength,
-                     p);
-  if (name.contains(QLatin1String("speed"))) return ScaleText(TScale::LfoSpeed, p);
-  if (name.contains(QLatin1String("pitch"))) return ScaleText(TScale::Pitch, p);
-  if (def.Max == 31) return ScaleText(TScale::EighthsPercent, p);
-  if (def.Max == 63) {
-    if (name == QLatin1String("tuning") && code == QLatin1String("ENV"))
-      return ScaleText(TScale::EnvelopeTuning, p);
-    if (name.contains(QLatin1String("pan pos"))) return QString::number(p);
-    return ScaleText(TScale::LevelPercent, p);
-  }
-  if (code == QLatin1String("LVL")) return ScaleText(TScale::MasterLevel, p);
-  if (name == QLatin1String("diffusion")) return ScaleText(TScale::Diffusion, p);
-  if (name == QLatin1String("output") && code == QLatin1String("CMP"))
-    return QString::number(p * 2) + QLatin1Char('%');
-  if (name == QLatin1String("decay"))
-    return ScaleText(code == QLatin1String("REV") ? TScale::ReverbDecay : TScale::GateDecay, p);
-  if (name == QLatin1String("length"))
-    return in({"SMP", "SPT"}) ? ScaleText(TScale::SampleLength, p) : QString();
-  if (code == QLatin1String("LPF")) return ScaleText(TScale::LowPassFrequency, p);
-  if (code != QLatin1String("REV") && name == QLatin1String("detune"))
-    return ScaleText(TScale::Detune, p);
-  if (code == QLatin1String("REV") && name == QLatin1String("damping"))
-    return ScaleText(TScale::Damping, p);
-  if (code == QLatin1String("REV") && name == QLatin1String("position"))
-    return ScaleText(TScale::ReverbPosition, p);
-  return QString::number(code == QLatin1String("MPN") ? def.Max - p : p);
+  // The same text the parameter's page and the printed listing show: its display scale, of the
+  // stored value the position stands for.
+  return def.ValueText(def.Reversed ? def.Max - p : p);
 }

@@ -35,6 +35,6 @@ bool TargetIsPresent(const TPreset& preset, int k);
 std::vector<int> DropAbsentAssignments(TPreset& preset);
 
 // Text of position p of a range bar (whose minimum is m) for a parameter edited by the control of
-// the row: the item of a named choice, otherwise the display scale the control's name and range
-// call for. A reversed bar (MIDI Pan) reads Max minus p; an equalizer band reads its level.
+// the row: the item of a named choice, otherwise the parameter's display scale, as its page and
+// the listing show it. A reversed bar (MIDI Pan) reads Max minus p.
 QString RangeValueText(const TParamDef& def, int p, int m);

@@ -209,7 +209,9 @@ TPresetImage TPreset::Encode() const {
     PutPair(out, at + 8, ParamValue(p.ParamNo));
     PutPair(out, at + 10, p.Extra);
   }
-  out[EndOffset] = EndByte;
+  // EndByte keeps what the dump held; whatever that was, a message the program writes or sends
+  // is a whole system-exclusive message.
+  out[EndOffset] = SysExEnd;
   return out;
 }
 

@@ -8,9 +8,9 @@
 #include "device/DeviceMessages.h"
 
 bool IsValidPresetImage(const QByteArray& bytes) {
-  // The recogniser of incoming dumps looks at the head only; a file must also end the message.
-  return bytes.size() == PresetDumpLength && IsPresetDump(AsBytes(bytes)) &&
-         std::uint8_t(bytes.back()) == SysExEnd;
+  // The size and the framing at the head make a preset file. Its last byte is only copied: the
+  // program ends every dump it writes or sends with F7 whatever the file held there.
+  return bytes.size() == PresetDumpLength && IsPresetDump(AsBytes(bytes));
 }
 
 QByteArray ReadPresetFile(const QString& fileName) {

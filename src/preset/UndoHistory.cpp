@@ -38,7 +38,11 @@ std::unique_ptr<QBuffer> PresetSnapshot(const TPreset& preset) {
 
 bool TUndoHistory::Push(const TPreset& preset) {
   if (UndoSuppressed) return false;
-  UndoList.Add(PresetSnapshot(preset));
+  std::unique_ptr<QBuffer> snapshot = PresetSnapshot(preset);
+  // A state already on top is no step of its own: an undo to it would change nothing.
+  if (UndoList.Count() > 0 && UndoList.Items(UndoList.Count() - 1).data() == snapshot->data())
+    return false;
+  UndoList.Add(std::move(snapshot));
   return true;
 }
 

@@ -49,7 +49,8 @@ class TUndoHistory {
   TStreamList UndoList;
   TStreamList RedoList;
 
-  // Records the preset's state unless UndoSuppressed is set; true when a snapshot was added.
+  // Records the preset's state unless UndoSuppressed is set or the last snapshot already holds
+  // it; true when a snapshot was added.
   bool Push(const TPreset& preset);
   void ClearRedo() { RedoList.Clear(); }
   void Clear();

@@ -39,7 +39,14 @@ TEST(ParamTable, EveryRangeSitsInItsScaleAndEveryDefaultInItsRange) {
   for (const TParamDef& d : ParamTable()) {
     SCOPED_TRACE(d.Control);
     EXPECT_LE(d.Min, d.Max);
-    EXPECT_TRUE(d.InRange(d.Default));
+    // The unit starts the tapped and regenerating delays' fine delay at 0, below the 1..50 the
+    // bar offers; the bar shows it at its minimum and leaves it alone.
+    const bool belowTheBar = QLatin1String(d.Control) == QLatin1String("trbTAPfine") ||
+                             QLatin1String(d.Control) == QLatin1String("trbREGfine");
+    if (belowTheBar)
+      EXPECT_EQ(d.Default, d.Min - 1);
+    else
+      EXPECT_TRUE(d.InRange(d.Default));
     EXPECT_LE(d.Max, 255);  // must travel as one split pair
     EXPECT_GE(d.Min, 0);
     if (d.Kind == TControlKind::TrackBar || d.Kind == TControlKind::LcdMeter) {
@@ -126,10 +133,10 @@ TEST(ParamTable, CatalogueDefaults) {
       {0, 0, 4, 3, 63},
       {0, 0, 7, 3, 63},
       {0, 0, 7, 3, 63},
-      {0, 2, 20, 1, 48, 63},  // fine delay starts at its 1 ms minimum
-      {0, 2, 48, 1, 48, 63},
-      {20, 1, 48, 63},
-      {40, 1, 31, 63},
+      {0, 2, 20, 0, 48, 63},
+      {0, 2, 48, 0, 48, 63},
+      {20, 0, 48, 63},
+      {40, 0, 31, 63},
       {16, 0, 22, 0, 48, 0, 63},
       {50, 0, 25, 0, 28, 0, 63},
       {0, 0, 0, 104, 5, 63},

@@ -55,9 +55,9 @@ TEST(PresetFile, WrongSizesAndFramingAreRefusedWithoutTouchingTheRecord) {
   TPreset good;
   good.Title = QStringLiteral("Good");
   const QByteArray image = Image(good);
-  QByteArray badEnd = image;
-  badEnd[245] = char(0x00);
-  const QByteArray samples[] = {image + QByteArray(1, 0), image.left(245), badEnd, QByteArray()};
+  QByteArray badHead = image;
+  badHead[4] = char(0x06);
+  const QByteArray samples[] = {image + QByteArray(1, 0), image.left(245), badHead, QByteArray()};
   for (const QByteArray& bytes : samples) {
     const QString path = dir.filePath("bad.zqn");
     Write(path, bytes);
@@ -74,6 +74,29 @@ TEST(PresetFile, WrongSizesAndFramingAreRefusedWithoutTouchingTheRecord) {
     EXPECT_EQ(record.DumpImage, TPresetImage{});
   }
   EXPECT_THROW(LoadPresetFile(dir.filePath("missing.zqn"), good), EPresetError);
+}
+
+TEST(PresetFile, ALastByteOtherThanF7IsCopiedAndWrittenBackAsF7) {
+  QTemporaryDir dir;
+  TPreset good;
+  good.Title = QStringLiteral("Tail");
+  QByteArray bytes = Image(good);
+  bytes[245] = char(0x00);
+  const QString path = dir.filePath("tail.zqn");
+  Write(path, bytes);
+  TPreset record;
+  LoadPresetFile(path, record);
+  EXPECT_EQ(record.Title, QStringLiteral("Tail"));
+  EXPECT_EQ(record.EndByte, 0x00);
+  // The program's own file ends the message.
+  const QString saved = dir.filePath("saved.zqn");
+  SavePresetFile(saved, record);
+  QFile file(saved);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray written = file.readAll();
+  ASSERT_EQ(written.size(), 246);
+  EXPECT_EQ(std::uint8_t(written[245]), 0xF7);
+  EXPECT_EQ(written.left(245), bytes.left(245));
 }
 
 TEST(PresetFile, AFailedSaveLeavesTheOldFileWhole) {

@@ -18,64 +18,135 @@ const TParamDef& Row(const char* control, int effect = -1) {
   throw std::invalid_argument(control);
 }
 
-struct TRangeCase {
-  const char* Control;
-  int Effect;
-  int P;
-  int M;
-  const char* Scale;  // name of the scale the text must follow, or "" for Text
-  const char* Text;
-};
-
 TScale ScaleNamed(const char* name) {
   for (int s = 0; s <= int(TScale::PlainNumber); ++s)
     if (ScaleName(TScale(s)) == QLatin1String(name)) return TScale(s);
   throw std::invalid_argument(name);
 }
 
-class RangeValueTextRule : public ::testing::TestWithParam<TRangeCase> {};
-
-TEST_P(RangeValueTextRule, FirstMatchingRuleGivesTheText) {
-  const TRangeCase& c = GetParam();
-  const QString text = RangeValueText(Row(c.Control, c.Effect), c.P, c.M);
-  if (*c.Scale)
-    EXPECT_EQ(text, ScaleText(ScaleNamed(c.Scale), c.P)) << c.Control;
-  else
-    EXPECT_EQ(text.toStdString(), c.Text) << c.Control;
+// Named choices read as their items, from the range bar's minimum.
+TEST(RangeValueText, NamedChoicesReadAsTheirItems) {
+  EXPECT_EQ(RangeValueText(Row("ragCMPslope"), 3, 0), QStringLiteral("4:1"));
+  EXPECT_EQ(RangeValueText(Row("ragREVtype", deReverb1), 9, 9), QStringLiteral("Hall-1"));
+  EXPECT_EQ(RangeValueText(Row("ragREVtype", deReverb1), 13, 9), QStringLiteral("OFF"));
+  EXPECT_EQ(RangeValueText(Row("ragFLAtype"), 3, 3), QStringLiteral("OFF"));
+  EXPECT_EQ(RangeValueText(Row("lstPTRbase_key"), 60, 0), QStringLiteral("C 4"));
+  EXPECT_EQ(RangeValueText(Row("lcdEQU40Hz"), 6, 0), QStringLiteral("0 db"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, RangeValueTextRule,
-    ::testing::Values(TRangeCase{"ragCMPslope", -1, 3, 0, "", "4:1"},
-                      TRangeCase{"ragREVtype", deReverb1, 9, 9, "", "Hall-1"},
-                      TRangeCase{"ragREVtype", deReverb1, 13, 9, "", "OFF"},
-                      TRangeCase{"ragFLAtype", -1, 3, 3, "", "OFF"},
-                      TRangeCase{"lstPTRbase_key", -1, 60, 0, "", "C 4"},
-                      TRangeCase{"lcdEQU40Hz", -1, 6, 0, "EQ level", ""},
-                      TRangeCase{"trbPTRfine", -1, 70, 0, "fine pitch", ""},
-                      TRangeCase{"trb2PTfine_1", -1, 70, 0, "fine pitch", ""},
-                      TRangeCase{"trbTAPfine", deTappedDdlS, 20, 1, "plain milliseconds", ""},
-                      TRangeCase{"trbCHOdelay", -1, 20, 0, "plain milliseconds", ""},
-                      TRangeCase{"trbSDDleft_delay_lgth", deStereoDdlL, 126, 0, "delay length", ""},
-                      TRangeCase{"trbFLAspeed", -1, 20, 0, "LFO speed", ""},
-                      TRangeCase{"trb2PTpitch_2", -1, 3, 0, "pitch", ""},
-                      TRangeCase{"trbCMPdrive", -1, 16, 0, "eighths percent", ""},
-                      TRangeCase{"trbSDDdamping", deStereoDdlS, 16, 0, "eighths percent", ""},
-                      TRangeCase{"trbENVtuning", -1, 35, 0, "envelope tuning", ""},
-                      TRangeCase{"trb2PTpan_pos_1", -1, 40, 0, "", "40"},
-                      TRangeCase{"trbREVlevel", deReverb3, 63, 0, "level percent", ""},
-                      TRangeCase{"trbLVLmaster", -1, 41, 0, "master level", ""},
-                      TRangeCase{"trbGATdiffusion", deGateVerb1, 2, 1, "diffusion", ""},
-                      TRangeCase{"trbCMPoutput", -1, 50, 0, "", "100%"},
-                      TRangeCase{"trbCMPoutput", -1, 0, 0, "", "0%"},
-                      TRangeCase{"trbREVdecay", deReverb3, 17, 0, "reverb decay", ""},
-                      TRangeCase{"trbGATdecay", deGateVerb2, 7, 0, "gate decay", ""},
-                      TRangeCase{"trbSMPlength", deSamplerL, 100, 1, "sample length", ""},
-                      TRangeCase{"trbLPFfrequency", -1, 30, 0, "low-pass frequency", ""},
-                      TRangeCase{"trbTNRdetune", -1, 50, 0, "detune", ""},
-                      TRangeCase{"trbREVdamping", deReverb2, 2, 0, "damping", ""},
-                      TRangeCase{"trbREVposition", deReverb1, 0, 0, "", "Front"},
-                      TRangeCase{"trbMPNpos", -1, 10, 0, "", "117"},
-                      TRangeCase{"trbTAPtaps", deTappedDdlL, 5, 0, "", "5"}));
+// The range texts the page shows are the listing's: the parameter's display scale. These read
+// "5" by the page's old name rules.
+TEST(RangeValueText, TheParametersThatReadAsPlainNumbersBeforeFollowTheirScale) {
+  EXPECT_EQ(RangeValueText(Row("trbDSTdrive"), 5, 0), QStringLiteral("10%"));
+  EXPECT_EQ(RangeValueText(Row("trbDSTbite"), 5, 0), QStringLiteral("83%"));
+  EXPECT_EQ(RangeValueText(Row("trbDSToutput"), 5, 0), QStringLiteral("11%"));
+  EXPECT_EQ(RangeValueText(Row("trbSMPstart", deSamplerS), 5, 0), QStringLiteral("5 ms"));
+  EXPECT_EQ(RangeValueText(Row("trbSPTstart"), 5, 0), QStringLiteral("5 ms"));
+  // MIDI Pan's bar runs reversed: position 10 stands for the stored 117.
+  EXPECT_EQ(RangeValueText(Row("trbMPNpos"), 10, 0), QStringLiteral("117"));
+}
+
+struct TScaleOfControl {
+  const char* Control;
+  const char* Scale;
+};
+
+// Which parameter uses which scale, as the unit's manual tables it.
+constexpr TScaleOfControl ScaleOfControl[] = {
+    {"trbMIXdry", "eighths percent"},
+    {"trbMIXdigital", "eighths percent"},
+    {"trbMIXanalog", "eighths percent"},
+    {"trbCMPdrive", "eighths percent"},
+    {"trbCMPoutput", "double percent"},
+    {"trbEXPrange", "eighths percent"},
+    {"trbDSTdrive", "double percent"},
+    {"trbDSTbite", "seven-step percent"},
+    {"trbDSTthrust", "seven-step percent"},
+    {"trbDSToutput", "distortion output percent"},
+    {"trbENVthreshold", "eighths percent"},
+    {"trbENVtuning", "envelope tuning"},
+    {"trbNGTrange", "eighths percent"},
+    {"lcdEQU40Hz", "EQ level"},
+    {"lcdEQU10KHz", "EQ level"},
+    {"trbLVLmaster", "master level"},
+    {"trbLPFfrequency", "low-pass frequency"},
+    {"trbFLAwidth", "eighths percent"},
+    {"trbCHOwidth", "eighths percent"},
+    {"trbPANmod", "eighths percent"},
+    {"trbTRMmod", "eighths percent"},
+    {"trbPSRwidth", "eighths percent"},
+    {"trbSDDdamping", "eighths percent"},
+    {"trbFLAspeed", "LFO speed"},
+    {"trbCHOspeed", "LFO speed"},
+    {"trbPANspeed", "LFO speed"},
+    {"trbTRMspeed", "LFO speed"},
+    {"trbPSRspeed", "LFO speed"},
+    {"trbFLAregen", "level percent"},
+    {"trbFLAlevel", "level percent"},
+    {"trbCHOlevel", "level percent"},
+    {"trbPTRregen", "level percent"},
+    {"trbPTRlevel", "level percent"},
+    {"trbREVlevel", "level percent"},
+    {"trbGATlevel", "level percent"},
+    {"trbTAPregen", "level percent"},
+    {"trbTAPlevel", "level percent"},
+    {"trbREGregen", "level percent"},
+    {"trbREGlevel", "level percent"},
+    {"trbSDDregen", "level percent"},
+    {"trbSDDlevel", "level percent"},
+    {"trbSMPlevel", "level percent"},
+    {"trbSPTlevel", "level percent"},
+    {"trbTNRlevel", "level percent"},
+    {"trbPSRregen", "level percent"},
+    {"trbPSRdepth", "level percent"},
+    {"trb2PTlevel", "level percent"},
+    {"trbCHOdelay", "plain milliseconds"},
+    {"trbTAPfine", "plain milliseconds"},
+    {"trbREGfine", "plain milliseconds"},
+    {"trbSDDleft_delay_fine", "plain milliseconds"},
+    {"trbSDDright_delay_fine", "plain milliseconds"},
+    {"trbSMPstart", "plain milliseconds"},
+    {"trbSPTstart", "plain milliseconds"},
+    {"trbPTRpitch", "pitch"},
+    {"trbSPTpitch", "pitch"},
+    {"trb2PTpitch_1", "pitch"},
+    {"trb2PTpitch_2", "pitch"},
+    {"trbPTRfine", "fine pitch"},
+    {"trbSPTfine", "fine pitch"},
+    {"trb2PTfine_1", "fine pitch"},
+    {"trb2PTfine_2", "fine pitch"},
+    {"trbTAPdelay", "delay length"},
+    {"trbREGdelay", "delay length"},
+    {"trbSDDleft_delay_lgth", "delay length"},
+    {"trbSDDright_delay_lgth", "delay length"},
+    {"trbSMPlength", "sample length"},
+    {"trbSPTlength", "sample length"},
+    {"trbREVdecay", "reverb decay"},
+    {"trbREVdamping", "damping"},
+    {"trbREVposition", "reverb position"},
+    {"trbREVdiffusion", "diffusion"},
+    {"trbGATdiffusion", "diffusion"},
+    {"trbGATdecay", "gate decay"},
+    {"trbTNRdetune", "detune"},
+    {"trbTAPtaps", "plain number"},
+    {"trb2PTpan_pos_1", "plain number"},
+    {"trb2PTpan_pos_2", "plain number"},
+};
+
+TEST(RangeValueText, EveryPositionOfEveryVariantReadsByTheParametersScaleAsTheListingDoes) {
+  for (const TScaleOfControl& c : ScaleOfControl) {
+    const TScale scale = ScaleNamed(c.Scale);
+    bool seen = false;
+    for (const TParamDef& def : ParamTable()) {
+      if (std::strcmp(def.Control, c.Control) != 0) continue;
+      seen = true;
+      for (int p = def.Min; p <= def.Max; ++p) {
+        EXPECT_EQ(RangeValueText(def, p, def.Min), ScaleText(scale, p)) << c.Control << " " << p;
+        EXPECT_EQ(RangeValueText(def, p, def.Min), def.ValueText(p)) << c.Control << " " << p;
+      }
+    }
+    EXPECT_TRUE(seen) << c.Control;
+  }
+}
 
 }  // namespace
