@@ -121,7 +121,8 @@ void TfrmMIDIExplorer::CreateControls() {
   lbxLog->setModel(log_);
   // One height for every line lets the view lay out 500 lines without measuring each.
   lbxLog->setUniformItemSizes(true);
-  lbxLog->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // A click toggles a line, so the user can gather lines while new ones keep arriving.
+  lbxLog->setSelectionMode(QAbstractItemView::MultiSelection);
   lbxLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lbxLog->setContextMenuPolicy(Qt::CustomContextMenu);
   lbxLog->setWordWrap(false);
@@ -130,12 +131,14 @@ void TfrmMIDIExplorer::CreateControls() {
   monitorLayout->setContentsMargins(0, 0, 0, 0);
   monitorLayout->addWidget(lbxLog);
   connect(log_, &TMonitorLog::Flushed, this, [this] {
-    // The newest line becomes the current one and stays in sight.
+    // The newest line becomes the current one and stays in sight; the lines the user selected
+    // stay selected, so a delete or copy acts on them and not on what arrived meanwhile.
     const QModelIndex last = log_->index(log_->rowCount() - 1);
-    lbxLog->selectionModel()->setCurrentIndex(last, QItemSelectionModel::ClearAndSelect);
+    lbxLog->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
     lbxLog->scrollToBottom();
   });
-  connect(lbxLog, &QListView::doubleClicked, this, [this] { lbxLogDblClick(); });
+  connect(lbxLog, &QListView::doubleClicked, this,
+          [this](const QModelIndex& index) { lbxLogDblClick(index); });
   connect(pgcTab, &QTabWidget::currentChanged, this, &TfrmMIDIExplorer::pgcTabChange);
 
   stbStatBar = new QStatusBar(this);
@@ -818,10 +821,13 @@ void TfrmMIDIExplorer::pmiCopySelectedTextClick() {
   QGuiApplication::clipboard()->setText(text);
 }
 
-void TfrmMIDIExplorer::lbxLogDblClick() {
+void TfrmMIDIExplorer::lbxLogDblClick(const QModelIndex& clicked) {
+  // The line under the pointer, followed through the catch-up of the view: lines that arrived
+  // since it was drawn must not take its place.
+  const QPersistentModelIndex line(clicked);
   log_->Flush();
-  const int index = SelectedLogIndex();
-  if (index < 0) return;
+  if (!line.isValid()) return;  // dropped as the oldest meanwhile
+  const int index = line.row();
   const TMyMidiEvent* event = log_->Event(index);
   if (!event) {
     ShowStatus(logAction_ == laEdit

@@ -109,6 +109,9 @@ class TfrmMIDIExplorer : public QMainWindow {
   std::int32_t BufferLength() const { return MessageBuffer.BufferLength; }
   // The file last loaded with LoadFileIntoBuffer; empty after an event is loaded or after editing.
   QString BufferSourceFile;
+  // The file whose first 10,000 bytes the buffer holds after a load that cut it; the buffer is
+  // not saved over it. Empty when the buffer holds a whole file, an event or nothing.
+  const QString& TruncatedSource() const { return truncatedSource_; }
 
   // ---- Monitor log.
   int LogCount() const;
@@ -182,7 +185,8 @@ class TfrmMIDIExplorer : public QMainWindow {
   void pmiDeleteClick();
   void pmiCopySelectedTextClick();
   void pmiLoadEventIntoBufferClick();
-  void lbxLogDblClick();
+  // A double-click on the line `clicked` (a row of the log's view).
+  void lbxLogDblClick(const QModelIndex& clicked);
   void pgcTabChange(int index);
   void pmiPasteClick();
   void pmiSelectAllClick();
@@ -291,6 +295,7 @@ class TfrmMIDIExplorer : public QMainWindow {
   bool monitorMarked_ = false;
   int pendingPageWidth_ = DesignPageWidth;
   QString helpFolder_;
+  QString truncatedSource_;
   QLabel* statusPanel0_ = nullptr;
   QLabel* statusPanel1_ = nullptr;
   QLabel* fileInfoPanel0_ = nullptr;
