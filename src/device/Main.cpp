@@ -165,6 +165,8 @@ TfrmMPTEdit* TfrmMain::OpenMptEditor() {
   QBuffer stream(&bytes);
   stream.open(QIODevice::ReadOnly);
   editor->LoadTable(stream);
+  // A table read from a file is saved back to it unless the user chooses another name.
+  editor->SetFileName(BufferSourceFile);
   editor->show();
   return editor;
 }
@@ -383,6 +385,12 @@ void TfrmMain::SelectBankClick(int bank) {
 }
 
 void TfrmMain::PreKineticClick() {
+  // Open table editors follow the mode; when one keeps entries only a full table holds, the
+  // switch does not happen.
+  if (!SwitchMptEditorsPreKinetic(this, miPreKinetic->isChecked())) {
+    miPreKinetic->setChecked(PreKineticMode);
+    return;
+  }
   ApplyPreKineticMode();
 }
 
@@ -442,6 +450,7 @@ QString TfrmMain::OnSendPreset(QIODevice& stream) {
   return SendDump(stream, PresetDumpLength);
 }
 QString TfrmMain::OnSendMPT(QIODevice& stream) {
+  if (const QString problem = MptSendProblem(stream.size()); !problem.isEmpty()) return problem;
   return SendDump(stream, MptDumpLength);
 }
 
