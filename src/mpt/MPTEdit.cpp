@@ -206,7 +206,7 @@ TfrmMPTEdit::TfrmMPTEdit(QWidget* parent, TkxRegUtil* settings)
   layout->addWidget(grdMPT, 1);
   layout->addLayout(buttons);
 
-  // Large enough for the whole grid, since it has no scroll bars.
+  // Large enough for the whole grid in its first font.
   const int gridWidth =
       LabelColumnWidth + TMptCells::Columns * DefaultColumnWidth + 2 * grdMPT->frameWidth() + 2;
   const int gridHeight = grdMPT->horizontalHeader()->sizeHint().height() +
@@ -225,8 +225,10 @@ TfrmMPTEdit::~TfrmMPTEdit() = default;
 void TfrmMPTEdit::BuildGrid() {
   grdMPT = new TMptGridView(cells_.Rows(), TMptCells::Columns, this);
   grdMPT->setObjectName(QStringLiteral("grdMPT"));
-  grdMPT->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grdMPT->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // The window is made to fit the whole grid, but a larger font or a smaller window must not hide
+  // its last rows or columns.
+  grdMPT->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  grdMPT->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   grdMPT->setSelectionMode(QAbstractItemView::ContiguousSelection);
   grdMPT->setSelectionBehavior(QAbstractItemView::SelectItems);
   grdMPT->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -793,6 +795,8 @@ void TfrmMPTEdit::btnFontClick() {
   request.parent = this;
   request.caption = QStringLiteral("Font");
   request.font = grdMPT->font();
+  // The grid's columns line up only in a font whose characters are all one width.
+  request.options = QFontDialog::MonospacedFonts;
   if (const std::optional<QFont> font = Dialogs().ChooseFont(request)) ApplyGridFont(*font);
 }
 

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFile>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace {
 
@@ -189,6 +190,26 @@ TEST_F(BusyTableEditor, DraggingFromAnInvalidCellIsRefusedWithTheMessage) {
   QApplication::sendEvent(cells, &again);
   QTest::mouseRelease(cells, Qt::LeftButton, {}, CellCentre(editor, 1, 3));
   EXPECT_EQ(editor->CurrentCol(), 3);
+  EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
+}
+
+TEST_F(BusyTableEditor, TheFontDialogOffersFixedPitchFontsAndTheGridScrollsToItsLastRow) {
+  Start();
+  TfrmMPTEdit* editor = NewEditor();
+  ASSERT_TRUE(editor);
+  TEventStream stream(unit);
+  QTRY_VERIFY_WITH_TIMEOUT(window->LogCount() >= 3, 5000);
+  QFont large = editor->grdMPT->font();
+  large.setPixelSize(48);
+  dialogs->PlanFont(large);
+  QTest::mouseClick(editor->btnFont, Qt::LeftButton);
+  EXPECT_TRUE(dialogs->Last().fontOptions.testFlag(QFontDialog::MonospacedFonts));
+  QApplication::processEvents();
+  // Twenty rows of the larger font no longer fit: the grid scrolls to show the last one.
+  EXPECT_TRUE(editor->grdMPT->verticalScrollBar()->isVisible());
+  const QModelIndex last = editor->grdMPT->model()->index(19, 9);
+  editor->grdMPT->scrollTo(last);
+  EXPECT_TRUE(editor->grdMPT->viewport()->rect().contains(editor->grdMPT->visualRect(last)));
   EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
 }
 
