@@ -580,7 +580,7 @@ void TfrmMPTEdit::grdMPTMouseMove(int row, int col) {
     grdMPT->setToolTip(QString());
     return;
   }
-  const QString hint = CellHint(hintFolder_, Cell(row, col));
+  const QString hint = hintFiles_.Hint(hintFolder_, Cell(row, col));
   grdMPT->setToolTip(hint);
   if (QTableWidgetItem* item = grdMPT->item(row - 1, col - 1)) item->setToolTip(hint);
 }

@@ -93,6 +93,7 @@ class TfrmMPTEdit : public QWidget {
   bool PreKinetic() const { return cells_.PreKinetic(); }
   int DataRows() const { return cells_.Rows(); }
   const QString& HintFolder() const { return hintFolder_; }
+  const THintFiles& HintFiles() const { return hintFiles_; }
   TMptRowLabels RowLabels() const { return labels_; }
   QPrinter& Printer() { return printer_; }
   // The report options dialog while it is open (it closes itself), else null.
@@ -199,6 +200,7 @@ class TfrmMPTEdit : public QWidget {
   int hintCol_ = 0;
   QPrinter printer_;
   TfrmMPTRptOpt* rptOpt_ = nullptr;
+  THintFiles hintFiles_;
 };
 
 // Tells the table editors among the children of `owner` of a switch of Pre-Kinetic mode to `on`,

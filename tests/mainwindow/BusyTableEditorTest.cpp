@@ -7,6 +7,7 @@
 #include "mpt/MPTEdit.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
@@ -210,6 +211,42 @@ TEST_F(BusyTableEditor, TheFontDialogOffersFixedPitchFontsAndTheGridScrollsToIts
   const QModelIndex last = editor->grdMPT->model()->index(19, 9);
   editor->grdMPT->scrollTo(last);
   EXPECT_TRUE(editor->grdMPT->viewport()->rect().contains(editor->grdMPT->visualRect(last)));
+  EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
+}
+
+TEST_F(BusyTableEditor, HintsListTheFolderOnceUntilItChanges) {
+  QTemporaryDir backups;
+  for (int n = 1; n <= 300; ++n) {
+    QFile f(QDir(backups.path())
+                .filePath(QString("Preset %1.zqn%2").arg(n).arg(n % 200 + 1, 3, 10, QChar('0'))));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  Start();
+  TfrmMPTEdit* editor = NewEditor();
+  ASSERT_TRUE(editor);
+  dialogs->PlanFolder(backups.path());
+  editor->pmiSelectFolder->trigger();
+  TEventStream stream(unit);
+  QTRY_VERIFY_WITH_TIMEOUT(window->LogCount() >= 3, 5000);
+  QWidget* cells = editor->grdMPT->viewport();
+  const auto hover = [&](int row, int col) {
+    QTest::mouseMove(cells, QPoint(1, 1));
+    QTest::mouseMove(cells, CellCentre(editor, row, col));
+    return editor->grdMPT->item(row - 1, col - 1)->toolTip();
+  };
+  EXPECT_EQ(hover(1, 1), "Preset 200.zqn001");
+  EXPECT_EQ(hover(1, 2), "Preset 1.zqn002");
+  EXPECT_EQ(hover(2, 1), "Preset 10.zqn011");
+  EXPECT_EQ(editor->HintFiles().Listings(), 1);
+
+  // A file written into the folder is found by the next hint.
+  QTest::qWait(5);
+  {
+    QFile f(QDir(backups.path()).filePath("Added.zqn150"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  EXPECT_EQ(hover(15, 10), "Added.zqn150");
+  EXPECT_EQ(editor->HintFiles().Listings(), 2);
   EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
 }
 
