@@ -29,6 +29,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -676,6 +677,21 @@ QString GuideFolder(const QString& programDir) {
   return programDir;
 }
 
+QString HelpBrowserProblem(const QString& browserSetting) {
+  // The setting may list several browsers; the first is the one tried.
+  const QString browser = browserSetting.section(QLatin1Char(':'), 0, 0).trimmed();
+  if (!browser.isEmpty()) {
+    const QString program = browser.section(QLatin1Char(' '), 0, 0);
+    const QString path =
+        program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists()) return QStringLiteral("Browser path not found");
+    if (!info.isFile() || !info.isExecutable())
+      return QStringLiteral("Browser executable is not valid");
+  }
+  return QStringLiteral("Cannot find browser to view help file");
+}
+
 QString TfrmMIDIExplorer::HelpFolder() const {
   return helpFolder_.isEmpty() ? GuideFolder(QCoreApplication::applicationDirPath()) : helpFolder_;
 }
@@ -687,7 +703,7 @@ void TfrmMIDIExplorer::miContentsClick() {
   if (!QFileInfo(page).isFile()) {
     problem = QStringLiteral("Help file \"contents.htm\" not found");
   } else if (!OpenUrl(QUrl::fromLocalFile(page))) {
-    problem = QStringLiteral("Cannot find browser to view help file");
+    problem = HelpBrowserProblem(qEnvironmentVariable("BROWSER"));
   }
   if (!problem.isEmpty()) {
     MessageDlg(this, QStringLiteral("Unable to open help"), problem, QMessageBox::Warning,

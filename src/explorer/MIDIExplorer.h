@@ -44,6 +44,11 @@ class TMsgBufEdit;
 QString GuideFolder(const QString& programDir);
 // Where an installation puts the guide for a program in programDir.
 QString InstalledGuideFolder(const QString& programDir);
+// Why the help page could not be shown in a browser, once opening it failed: the browser the
+// user set (the BROWSER environment value, a program name or path) is missing or cannot be run,
+// or no browser could be found. Whether the system lacked the resources to start one is not
+// told apart from the last by the platform.
+QString HelpBrowserProblem(const QString& browserSetting);
 
 class TfrmMIDIExplorer : public QMainWindow {
   Q_OBJECT

@@ -222,4 +222,35 @@ TEST_F(BusyFilePane, ACutFileIsNotSavedOverItselfButCanBeSavedElsewhere) {
   EXPECT_EQ(copy.readAll(), big.left(10000));
 }
 
+TEST_F(BusyMonitor, HelpSaysWhyTheBrowserCouldNotShowThePage) {
+  TTestExplorer& w = Open();
+  QTemporaryDir helpDir;
+  w.SetHelpFolder(helpDir.path());
+  WriteFile("contents.htm", "<html></html>", helpDir.path());
+  const QString notAProgram = WriteFile("browser.txt", "not a program");
+  const QByteArray saved = qgetenv("BROWSER");
+  const TUrlOpener previous = SetUrlOpener([](const QUrl&) { return false; });
+  const std::pair<QString, const char*> cases[] = {
+      {"", "Cannot find browser to view help file"},
+      {"/no/such/folder/browser", "Browser path not found"},
+      {"no-such-browser-of-zqn --new-window:firefox", "Browser path not found"},
+      {notAProgram, "Browser executable is not valid"},
+      {filesDir.path(), "Browser executable is not valid"},
+      {"/bin/sh", "Cannot find browser to view help file"},
+  };
+  TEventStream stream(devices["Tarvo"]);
+  for (const auto& [browser, text] : cases) {
+    qputenv("BROWSER", browser.toLocal8Bit());
+    dialogs->PlanButton(QMessageBox::Ok);
+    w.Action("miContents")->trigger();
+    EXPECT_EQ(S(dialogs->Last().caption), "Unable to open help") << S(browser);
+    EXPECT_EQ(S(dialogs->Last().text), text) << S(browser);
+  }
+  SetUrlOpener(previous);
+  if (saved.isNull())
+    qunsetenv("BROWSER");
+  else
+    qputenv("BROWSER", saved);
+}
+
 }  // namespace
