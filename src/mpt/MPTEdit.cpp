@@ -506,7 +506,9 @@ void TfrmMPTEdit::FollowPreKinetic(bool on) {
 }
 
 bool SwitchMptEditorsPreKinetic(QObject* owner, bool on) {
-  const QList<TfrmMPTEdit*> editors = owner->findChildren<TfrmMPTEdit*>();
+  QList<TfrmMPTEdit*> editors = owner->findChildren<TfrmMPTEdit*>();
+  // A closed editor waiting to be freed has no table left to keep.
+  editors.removeIf([](const TfrmMPTEdit* editor) { return !editor->isVisible(); });
   for (TfrmMPTEdit* editor : editors)
     if (!editor->MayFollowPreKinetic(on)) return false;
   for (TfrmMPTEdit* editor : editors) editor->FollowPreKinetic(on);
