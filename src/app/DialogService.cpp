@@ -214,8 +214,8 @@ bool TQtDialogService::PrinterSetup(const TPrinterRequest& request) {
 
 std::optional<QFont> TQtDialogService::ChooseFont(const TFontRequest& request) {
   bool ok = false;
-  const QFont font =
-      QFontDialog::getFont(&ok, request.font, Owner(request.parent), request.caption);
+  const QFont font = QFontDialog::getFont(&ok, request.font, Owner(request.parent), request.caption,
+                                          request.options);
   if (!ok) return std::nullopt;
   return font;
 }

@@ -8,6 +8,7 @@
 
 #include <QFlags>
 #include <QFont>
+#include <QFontDialog>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -120,6 +121,8 @@ struct TFontRequest {
   QWidget* parent = nullptr;
   QString caption;
   QFont font;
+  // Which fonts the dialog offers (fixed-pitch only, for instance).
+  QFontDialog::FontDialogOptions options;
 };
 
 class TDialogService {

@@ -174,6 +174,7 @@ std::optional<QFont> TScriptedDialogService::ChooseFont(const TFontRequest& requ
   record.parent = request.parent;
   record.caption = request.caption;
   record.font = request.font;
+  record.fontOptions = request.options;
   const std::optional<TPlan> plan = Take(record);
   if (!plan || !plan->kind) return std::nullopt;
   return plan->font;

@@ -37,6 +37,7 @@ struct TDialogRecord {
   TBrowseFlags flags;
   // Font
   QFont font;
+  QFontDialog::FontDialogOptions fontOptions;
   // Whether a fitting plan answered it.
   bool planned = false;
 };

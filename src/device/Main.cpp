@@ -167,6 +167,8 @@ TfrmMPTEdit* TfrmMain::OpenMptEditor() {
   QBuffer stream(&bytes);
   stream.open(QIODevice::ReadOnly);
   editor->LoadTable(stream);
+  // A table read from a file is saved back to it unless the user chooses another name.
+  editor->SetFileName(BufferSourceFile);
   editor->show();
   return editor;
 }
@@ -472,8 +474,10 @@ void TfrmMain::SelectBankClick(int bank) {
 }
 
 void TfrmMain::PreKineticClick() {
-  // The run's banks, folders and messages were chosen for the mode it started in.
-  if (!LineFree()) {
+  // The run's banks, folders and messages were chosen for the mode it started in. Open table
+  // editors follow the mode; when one keeps entries only a full table holds, the switch does not
+  // happen.
+  if (!LineFree() || !SwitchMptEditorsPreKinetic(this, miPreKinetic->isChecked())) {
     miPreKinetic->setChecked(PreKineticMode);
     return;
   }
@@ -544,6 +548,7 @@ QString TfrmMain::OnSendPreset(QIODevice& stream) {
   return SendDump(stream, PresetDumpLength);
 }
 QString TfrmMain::OnSendMPT(QIODevice& stream) {
+  if (const QString problem = MptSendProblem(stream.size()); !problem.isEmpty()) return problem;
   return SendDump(stream, MptDumpLength);
 }
 

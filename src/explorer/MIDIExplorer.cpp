@@ -29,6 +29,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -121,7 +122,8 @@ void TfrmMIDIExplorer::CreateControls() {
   lbxLog->setModel(log_);
   // One height for every line lets the view lay out 500 lines without measuring each.
   lbxLog->setUniformItemSizes(true);
-  lbxLog->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // A click toggles a line, so the user can gather lines while new ones keep arriving.
+  lbxLog->setSelectionMode(QAbstractItemView::MultiSelection);
   lbxLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lbxLog->setContextMenuPolicy(Qt::CustomContextMenu);
   lbxLog->setWordWrap(false);
@@ -130,12 +132,14 @@ void TfrmMIDIExplorer::CreateControls() {
   monitorLayout->setContentsMargins(0, 0, 0, 0);
   monitorLayout->addWidget(lbxLog);
   connect(log_, &TMonitorLog::Flushed, this, [this] {
-    // The newest line becomes the current one and stays in sight.
+    // The newest line becomes the current one and stays in sight; the lines the user selected
+    // stay selected, so a delete or copy acts on them and not on what arrived meanwhile.
     const QModelIndex last = log_->index(log_->rowCount() - 1);
-    lbxLog->selectionModel()->setCurrentIndex(last, QItemSelectionModel::ClearAndSelect);
+    lbxLog->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
     lbxLog->scrollToBottom();
   });
-  connect(lbxLog, &QListView::doubleClicked, this, [this] { lbxLogDblClick(); });
+  connect(lbxLog, &QListView::doubleClicked, this,
+          [this](const QModelIndex& index) { lbxLogDblClick(index); });
   connect(pgcTab, &QTabWidget::currentChanged, this, &TfrmMIDIExplorer::pgcTabChange);
 
   stbStatBar = new QStatusBar(this);
@@ -677,6 +681,21 @@ QString GuideFolder(const QString& programDir) {
   return programDir;
 }
 
+QString HelpBrowserProblem(const QString& browserSetting) {
+  // The setting may list several browsers; the first is the one tried.
+  const QString browser = browserSetting.section(QLatin1Char(':'), 0, 0).trimmed();
+  if (!browser.isEmpty()) {
+    const QString program = browser.section(QLatin1Char(' '), 0, 0);
+    const QString path =
+        program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists()) return QStringLiteral("Browser path not found");
+    if (!info.isFile() || !info.isExecutable())
+      return QStringLiteral("Browser executable is not valid");
+  }
+  return QStringLiteral("Cannot find browser to view help file");
+}
+
 QString TfrmMIDIExplorer::HelpFolder() const {
   return helpFolder_.isEmpty() ? GuideFolder(QCoreApplication::applicationDirPath()) : helpFolder_;
 }
@@ -688,7 +707,7 @@ void TfrmMIDIExplorer::miContentsClick() {
   if (!QFileInfo(page).isFile()) {
     problem = QStringLiteral("Help file \"contents.htm\" not found");
   } else if (!OpenUrl(QUrl::fromLocalFile(page))) {
-    problem = QStringLiteral("Cannot find browser to view help file");
+    problem = HelpBrowserProblem(qEnvironmentVariable("BROWSER"));
   }
   if (!problem.isEmpty()) {
     MessageDlg(this, QStringLiteral("Unable to open help"), problem, QMessageBox::Warning,
@@ -822,10 +841,13 @@ void TfrmMIDIExplorer::pmiCopySelectedTextClick() {
   QGuiApplication::clipboard()->setText(text);
 }
 
-void TfrmMIDIExplorer::lbxLogDblClick() {
+void TfrmMIDIExplorer::lbxLogDblClick(const QModelIndex& clicked) {
+  // The line under the pointer, followed through the catch-up of the view: lines that arrived
+  // since it was drawn must not take its place.
+  const QPersistentModelIndex line(clicked);
   log_->Flush();
-  const int index = SelectedLogIndex();
-  if (index < 0) return;
+  if (!line.isValid()) return;  // dropped as the oldest meanwhile
+  const int index = line.row();
   const TMyMidiEvent* event = log_->Event(index);
   if (!event) {
     ShowStatus(logAction_ == laEdit

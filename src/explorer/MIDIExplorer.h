@@ -44,6 +44,11 @@ class TMsgBufEdit;
 QString GuideFolder(const QString& programDir);
 // Where an installation puts the guide for a program in programDir.
 QString InstalledGuideFolder(const QString& programDir);
+// Why the help page could not be shown in a browser, once opening it failed: the browser the
+// user set (the BROWSER environment value, a program name or path) is missing or cannot be run,
+// or no browser could be found. Whether the system lacked the resources to start one is not
+// told apart from the last by the platform.
+QString HelpBrowserProblem(const QString& browserSetting);
 
 class TfrmMIDIExplorer : public QMainWindow {
   Q_OBJECT
@@ -116,6 +121,9 @@ class TfrmMIDIExplorer : public QMainWindow {
   QString BufferSourceFile;
   // Puts one message's bytes into the buffer as the window received them; they come from no file.
   void SetBufferBytes(const QByteArray& bytes);
+  // The file whose first 10,000 bytes the buffer holds after a load that cut it; the buffer is
+  // not saved over it. Empty when the buffer holds a whole file, an event or nothing.
+  const QString& TruncatedSource() const { return truncatedSource_; }
 
   // ---- Monitor log.
   int LogCount() const;
@@ -189,7 +197,8 @@ class TfrmMIDIExplorer : public QMainWindow {
   void pmiDeleteClick();
   void pmiCopySelectedTextClick();
   void pmiLoadEventIntoBufferClick();
-  void lbxLogDblClick();
+  // A double-click on the line `clicked` (a row of the log's view).
+  void lbxLogDblClick(const QModelIndex& clicked);
   void pgcTabChange(int index);
   void pmiPasteClick();
   void pmiSelectAllClick();
@@ -298,6 +307,7 @@ class TfrmMIDIExplorer : public QMainWindow {
   bool monitorMarked_ = false;
   int pendingPageWidth_ = DesignPageWidth;
   QString helpFolder_;
+  QString truncatedSource_;
   QLabel* statusPanel0_ = nullptr;
   QLabel* statusPanel1_ = nullptr;
   QLabel* fileInfoPanel0_ = nullptr;

@@ -10,6 +10,17 @@
 #include <QFileInfo>
 #include <QTextCursor>
 
+namespace {
+
+bool SameFile(const QString& a, const QString& b) {
+  const QFileInfo first(a), second(b);
+  if (first.exists() && second.exists())
+    return first.canonicalFilePath() == second.canonicalFilePath();
+  return first.absoluteFilePath() == second.absoluteFilePath();
+}
+
+}  // namespace
+
 bool TfrmMIDIExplorer::ParseBuffer() {
   const QString text = memMsgBuf->toPlainText();
   const TParseResult result = ParseHexText(text, MessageBuffer);
@@ -63,6 +74,16 @@ void TfrmMIDIExplorer::SaveBuffer() {
   const std::optional<TFileAnswer> answer = Dialogs().SaveFile(dlgSave);
   if (!answer) return;
   const QString fileName = answer->File();
+  if (!truncatedSource_.isEmpty() && SameFile(fileName, truncatedSource_)) {
+    // The buffer holds only the start of that file: writing it back would cut the file.
+    MessageDlg(this, QStringLiteral("Sorry..."),
+               QStringLiteral("Not saved: only the first ") + QString::number(MsgBufferSize) +
+                   QStringLiteral(" bytes of ") + fileName +
+                   QStringLiteral(" were loaded, and saving over it would lose the rest. Save "
+                                  "under another name."),
+               QMessageBox::Warning, QMessageBox::Ok);
+    return;
+  }
   // Whole or not at all: a failed save leaves the old file as it was.
   const QString error = WriteWholeFile(fileName, MessageBuffer.Data());
   if (!error.isEmpty()) {
@@ -79,6 +100,7 @@ void TfrmMIDIExplorer::SaveBuffer() {
 void TfrmMIDIExplorer::miClearOutClick() {
   memMsgBuf->clear();
   MessageBuffer.Clear();
+  truncatedSource_.clear();
 }
 
 void TfrmMIDIExplorer::pmiPasteClick() {
@@ -119,12 +141,14 @@ void TfrmMIDIExplorer::SetBufferBytes(const QByteArray& bytes) {
   MessageBuffer.LoadBytes(bytes);
   // Saving now would put these bytes into whatever file the buffer held before.
   BufferSourceFile.clear();
+  truncatedSource_.clear();
 }
 
 void TfrmMIDIExplorer::LoadEventIntoBuffer(const TMyMidiEvent& event) {
   const QString text = MessageBuffer.LoadEvent(event);
   ShowBufferBytes(text);
   BufferSourceFile.clear();
+  truncatedSource_.clear();
 }
 
 bool TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
@@ -156,6 +180,7 @@ bool TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
   file.close();
   setWindowTitle(fileName + QStringLiteral(" - ") + appTitle_);
   const QString text = MessageBuffer.LoadBytes(data);
+  truncatedSource_ = size > MsgBufferSize ? fileName : QString();
   if (size > MsgBufferSize) {
     MessageDlg(this, QStringLiteral("Sorry..."),
                fileName + QStringLiteral(" filesize (") + QString::number(size) +

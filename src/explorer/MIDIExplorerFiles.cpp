@@ -382,7 +382,13 @@ void TfrmMIDIExplorer::lvwFileListDblClick() {
   }
   const QStringList files = GetSelectedPathFileNames();
   for (const QString& file : files) {
-    LoadFileIntoBuffer(file);
+    // A file that could not be read leaves the buffer holding the previous one: acting on it
+    // would send or edit that one again.
+    if (!LoadFileIntoBuffer(file)) {
+      ShowStatus(QStringLiteral("Skipped ") + file +
+                 QStringLiteral(": the file could not be read"));
+      continue;
+    }
     if (fileAction_ == faEdit) {
       EditBuffer();
     } else {

@@ -40,6 +40,9 @@ const QString ReportStyleValue = QStringLiteral("MPT_REPT_STYLE");
 const QString SendQuestion = QStringLiteral(
     "Please confirm MPT update. This will replace all previous program mapping assignments. Do "
     "you want to proceed?");
+// Results of OnSendMPT that need no message of the editor's own.
+const QString SentResult = QStringLiteral("MIDI data sent to MIDI Out");
+const QString NoOutputResult = QStringLiteral("MIDI Out device not available");
 const QString MptFileFilter = QStringLiteral("ZQN Tarvo mpt table (*.mpt)");
 
 constexpr int DefaultColumnWidth = 40;
@@ -112,6 +115,7 @@ QModelIndex TMptGridView::moveCursor(CursorAction cursorAction, Qt::KeyboardModi
 }
 
 void TMptGridView::mousePressEvent(QMouseEvent* event) {
+  dragRefused_ = false;
   const QModelIndex index = indexAt(event->position().toPoint());
   if (!MayMoveTo(index)) {
     event->accept();
@@ -128,7 +132,21 @@ void TMptGridView::mouseMoveEvent(QMouseEvent* event) {
     else
       OnMouseMoveCell(0, 0);
   }
+  if (event->buttons() & Qt::LeftButton) {
+    // Dragging moves the current cell as well: it is checked like any other move, and a drag
+    // refused once goes no further, so the message comes once.
+    if (dragRefused_ || !MayMoveTo(index)) {
+      dragRefused_ = true;
+      event->accept();
+      return;
+    }
+  }
   QTableWidget::mouseMoveEvent(event);
+}
+
+void TMptGridView::mouseReleaseEvent(QMouseEvent* event) {
+  dragRefused_ = false;
+  QTableWidget::mouseReleaseEvent(event);
 }
 
 void TMptGridView::leaveEvent(QEvent* event) {
@@ -188,7 +206,7 @@ TfrmMPTEdit::TfrmMPTEdit(QWidget* parent, TkxRegUtil* settings)
   layout->addWidget(grdMPT, 1);
   layout->addLayout(buttons);
 
-  // Large enough for the whole grid, since it has no scroll bars.
+  // Large enough for the whole grid in its first font.
   const int gridWidth =
       LabelColumnWidth + TMptCells::Columns * DefaultColumnWidth + 2 * grdMPT->frameWidth() + 2;
   const int gridHeight = grdMPT->horizontalHeader()->sizeHint().height() +
@@ -207,8 +225,10 @@ TfrmMPTEdit::~TfrmMPTEdit() = default;
 void TfrmMPTEdit::BuildGrid() {
   grdMPT = new TMptGridView(cells_.Rows(), TMptCells::Columns, this);
   grdMPT->setObjectName(QStringLiteral("grdMPT"));
-  grdMPT->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grdMPT->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // The window is made to fit the whole grid, but a larger font or a smaller window must not hide
+  // its last rows or columns.
+  grdMPT->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  grdMPT->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   grdMPT->setSelectionMode(QAbstractItemView::ContiguousSelection);
   grdMPT->setSelectionBehavior(QAbstractItemView::SelectItems);
   grdMPT->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -217,39 +237,24 @@ void TfrmMPTEdit::BuildGrid() {
   grdMPT->setContextMenuPolicy(Qt::CustomContextMenu);
   grdMPT->viewport()->setMouseTracking(true);
 
-  // Dragging rows or columns would carry the Pre-Kinetic holes of the last row elsewhere and
-  // drop the values dragged onto their places, so the short grid keeps its order.
-  const bool movable = !cells_.PreKinetic();
   QHeaderView* columns = grdMPT->horizontalHeader();
   columns->setDefaultSectionSize(DefaultColumnWidth);
   columns->setMinimumSectionSize(8);
   columns->setSectionResizeMode(QHeaderView::Interactive);
-  columns->setSectionsMovable(movable);
   columns->setSectionsClickable(false);
   columns->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
   QHeaderView* rows = grdMPT->verticalHeader();
   rows->setFixedWidth(LabelColumnWidth);
   rows->setSectionResizeMode(QHeaderView::Interactive);
-  rows->setSectionsMovable(movable);
   rows->setSectionsClickable(false);
   rows->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-  for (int r = 1; r <= cells_.Rows(); ++r) {
-    for (int c = 1; c <= TMptCells::Columns; ++c) {
-      auto* item = new QTableWidgetItem;
-      item->setTextAlignment(Qt::AlignCenter);
-      if (cells_.IsBlank(r, c)) item->setFlags(Qt::NoItemFlags);
-      grdMPT->setItem(r - 1, c - 1, item);
-    }
-  }
   for (int c = 1; c <= TMptCells::Columns; ++c) {
     auto* heading = new QTableWidgetItem(TMptCells::ColumnHeading(c));
     heading->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grdMPT->setHorizontalHeaderItem(c - 1, heading);
   }
-  for (int r = 1; r <= cells_.Rows(); ++r)
-    grdMPT->setVerticalHeaderItem(r - 1, new QTableWidgetItem);
-  Relabel();
+  LayOutRows();
 
   // The fixed corner cell reads "Prog Chg #".
   if (auto* corner = grdMPT->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -273,6 +278,25 @@ void TfrmMPTEdit::BuildGrid() {
   connect(columns, &QHeaderView::sectionMoved, this,
           [this] { grdMPTSectionMoved(Qt::Horizontal); });
   connect(rows, &QHeaderView::sectionMoved, this, [this] { grdMPTSectionMoved(Qt::Vertical); });
+}
+
+void TfrmMPTEdit::LayOutRows() {
+  // Dragging rows or columns would carry the Pre-Kinetic holes of the last row elsewhere and
+  // drop the values dragged onto their places, so the short grid keeps its order.
+  const bool movable = !cells_.PreKinetic();
+  grdMPT->horizontalHeader()->setSectionsMovable(movable);
+  grdMPT->verticalHeader()->setSectionsMovable(movable);
+  grdMPT->setRowCount(cells_.Rows());
+  for (int r = 1; r <= cells_.Rows(); ++r) {
+    for (int c = 1; c <= TMptCells::Columns; ++c) {
+      auto* item = new QTableWidgetItem;
+      item->setTextAlignment(Qt::AlignCenter);
+      if (cells_.IsBlank(r, c)) item->setFlags(Qt::NoItemFlags);
+      grdMPT->setItem(r - 1, c - 1, item);
+    }
+    grdMPT->setVerticalHeaderItem(r - 1, new QTableWidgetItem);
+  }
+  Relabel();
 }
 
 void TfrmMPTEdit::BuildMenu() {
@@ -429,6 +453,68 @@ void TfrmMPTEdit::SetFileName(const QString& fileName) {
                                     : fileName + QStringLiteral(" - ") + MptEditorCaption);
 }
 
+bool TfrmMPTEdit::MayFollowPreKinetic(bool on) {
+  if (on == cells_.PreKinetic() || !on) return true;
+  grdMPT->CommitOpenEditor();
+  const TMptCells cells = GridCells();
+  TMptCells defaults(false);
+  defaults.SetDefault();
+  bool beyondDefault = false;
+  for (int n = Tmpt::PreKineticEntryCount; n < cells.UsableCount() && !beyondDefault; ++n) {
+    const auto [row, col] = cells.CellAt(n);
+    beyondDefault = cells.Text(row, col).trimmed() != defaults.Text(row, col);
+  }
+  if (!beyondDefault) return true;
+  return MessageDlg(this, QStringLiteral("Confirm"),
+                    QStringLiteral("Program changes 129 to 200 of this table select other than "
+                                   "their default presets. A Pre-Kinetic unit has no such "
+                                   "program changes: they will be left out of the table when it "
+                                   "is saved or sent. Switch this table to Pre-Kinetic mode?"),
+                    QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TfrmMPTEdit::FollowPreKinetic(bool on) {
+  if (on == cells_.PreKinetic()) return;
+  grdMPT->CommitOpenEditor();
+  const TMptCells before = GridCells();
+  // What the old layout held goes into the table first, so cells only one layout shows keep
+  // their presets for a switch back.
+  for (int n = 0; n < before.UsableCount(); ++n) {
+    const auto [row, col] = before.CellAt(n);
+    bool isNumber = false;
+    const int value = before.Text(row, col).trimmed().toInt(&isNumber, 10);
+    if (isNumber && value >= 1 && value <= Tmpt::EntryCount) table_.SetEntry(n, value - 1);
+  }
+  table_.SetPreKinetic(on);
+  TMptCells after(on);
+  after.FillFromTable(table_);
+  for (int n = 0; n < std::min(before.UsableCount(), after.UsableCount()); ++n) {
+    const auto [row, col] = after.CellAt(n);
+    after.SetText(row, col, before.Text(row, col));  // typed texts, valid or not, stay
+  }
+  const int currentRow = CurrentRow();
+  const int currentCol = CurrentCol();
+  cells_ = TMptCells(on);
+  LayOutRows();
+  PutCells(after);
+  if (cells_.IsDataCell(currentRow, currentCol))
+    SetCurrentCell(currentRow, currentCol);
+  else
+    SetCurrentCell(1, 1);
+  // The table no longer matches the file or dump it came from.
+  modified_ = true;
+}
+
+bool SwitchMptEditorsPreKinetic(QObject* owner, bool on) {
+  QList<TfrmMPTEdit*> editors = owner->findChildren<TfrmMPTEdit*>();
+  // A closed editor waiting to be freed has no table left to keep.
+  editors.removeIf([](const TfrmMPTEdit* editor) { return !editor->isVisible(); });
+  for (TfrmMPTEdit* editor : editors)
+    if (!editor->MayFollowPreKinetic(on)) return false;
+  for (TfrmMPTEdit* editor : editors) editor->FollowPreKinetic(on);
+  return true;
+}
+
 QString TfrmMPTEdit::grdMPTGetEditMask(int row, int col) const {
   return cells_.IsDataCell(row, col) ? QStringLiteral("000") : QString();
 }
@@ -496,7 +582,7 @@ void TfrmMPTEdit::grdMPTMouseMove(int row, int col) {
     grdMPT->setToolTip(QString());
     return;
   }
-  const QString hint = CellHint(hintFolder_, Cell(row, col));
+  const QString hint = hintFiles_.Hint(hintFolder_, Cell(row, col));
   grdMPT->setToolTip(hint);
   if (QTableWidgetItem* item = grdMPT->item(row - 1, col - 1)) item->setToolTip(hint);
 }
@@ -633,7 +719,13 @@ void TfrmMPTEdit::btnSendOutClick() {
   stream.open(QIODevice::ReadWrite);
   table_.SaveToStream(stream);
   stream.seek(0);
-  if (OnSendMPT) lastSendResult_ = OnSendMPT(stream);
+  if (!OnSendMPT) return;
+  lastSendResult_ = OnSendMPT(stream);
+  // A closed output has been reported by the opener's own check already.
+  if (lastSendResult_ != SentResult && lastSendResult_ != NoOutputResult) {
+    MessageDlg(this, QStringLiteral("MIDI Out error"), lastSendResult_, QMessageBox::Warning,
+               QMessageBox::Ok);
+  }
 }
 
 void TfrmMPTEdit::btnPrintClick() {
@@ -705,6 +797,8 @@ void TfrmMPTEdit::btnFontClick() {
   request.parent = this;
   request.caption = QStringLiteral("Font");
   request.font = grdMPT->font();
+  // The grid's columns line up only in a font whose characters are all one width.
+  request.options = QFontDialog::MonospacedFonts;
   if (const std::optional<QFont> font = Dialogs().ChooseFont(request)) ApplyGridFont(*font);
 }
 

@@ -52,10 +52,12 @@ class TMptGridView : public QTableWidget {
   QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
  private:
   bool MayMoveTo(const QModelIndex& index);
+  bool dragRefused_ = false;
 };
 
 class TfrmMPTEdit : public QWidget {
@@ -79,10 +81,19 @@ class TfrmMPTEdit : public QWidget {
   const QString& FileName() const { return fileName_; }
 
   bool Modified() const { return modified_; }
+
+  // Whether this editor can follow a switch of Pre-Kinetic mode to `on`. A table whose program
+  // changes 129..200 hold more than their default presets asks first, since those are left out
+  // of a Pre-Kinetic table; false when the user keeps them.
+  bool MayFollowPreKinetic(bool on);
+  // Lays the table and the grid out for the mode: header command, image length and grid rows.
+  // The cells both layouts have keep their texts; the others come from the table.
+  void FollowPreKinetic(bool on);
   const Tmpt& Table() const { return table_; }
   bool PreKinetic() const { return cells_.PreKinetic(); }
   int DataRows() const { return cells_.Rows(); }
   const QString& HintFolder() const { return hintFolder_; }
+  const THintFiles& HintFiles() const { return hintFiles_; }
   TMptRowLabels RowLabels() const { return labels_; }
   QPrinter& Printer() { return printer_; }
   // The report options dialog while it is open (it closes itself), else null.
@@ -164,6 +175,8 @@ class TfrmMPTEdit : public QWidget {
 
  private:
   void BuildGrid();
+  // Rows, cells and row labels for the layout in cells_.
+  void LayOutRows();
   void BuildMenu();
   void PutCells(const TMptCells& cells);
   void Relabel();
@@ -191,4 +204,10 @@ class TfrmMPTEdit : public QWidget {
   int hintCol_ = 0;
   QPrinter printer_;
   TfrmMPTRptOpt* rptOpt_ = nullptr;
+  THintFiles hintFiles_;
 };
+
+// Tells the table editors among the children of `owner` of a switch of Pre-Kinetic mode to `on`,
+// so every table keeps one layout. When one of them refuses (its user keeps program changes only
+// a full table holds), none changes and the result is false.
+bool SwitchMptEditorsPreKinetic(QObject* owner, bool on);

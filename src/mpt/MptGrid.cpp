@@ -1,6 +1,8 @@
 #include "mpt/MptGrid.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include "mpt/Mpt.h"
 
@@ -155,15 +157,34 @@ QString HintPattern(const QString& cellText) {
 }
 
 QString FindHintFile(const QString& folder, const QString& cellText) {
-  // An empty cell would make the pattern match every preset file of the folder.
-  if (cellText.trimmed().isEmpty() || folder.isEmpty()) return {};
-  const QStringList found = QDir(folder).entryList(QStringList{HintPattern(cellText)},
-                                                   QDir::Files | QDir::Hidden, QDir::Name);
-  return found.value(0);
+  return THintFiles().Find(folder, cellText);
 }
 
 QString CellHint(const QString& folder, const QString& cellText) {
-  const QString found = FindHintFile(folder, cellText);
+  return THintFiles().Hint(folder, cellText);
+}
+
+QString THintFiles::Find(const QString& folder, const QString& cellText) {
+  // An empty cell would make the pattern match every preset file of the folder.
+  if (cellText.trimmed().isEmpty() || folder.isEmpty()) return {};
+  const QDateTime modified = QFileInfo(folder).lastModified();
+  if (folder != folder_ || modified != modified_ || listings_ == 0) {
+    names_ = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    folder_ = folder;
+    modified_ = modified;
+    ++listings_;
+  }
+  // Matched as a listing with the pattern would match: wildcards, any case.
+  const QRegularExpression pattern(
+      QRegularExpression::wildcardToRegularExpression(HintPattern(cellText)),
+      QRegularExpression::CaseInsensitiveOption);
+  for (const QString& name : names_)
+    if (pattern.match(name).hasMatch()) return name;
+  return {};
+}
+
+QString THintFiles::Hint(const QString& folder, const QString& cellText) {
+  const QString found = Find(folder, cellText);
   return found.isEmpty() ? HintFolderWithSeparator(folder) + HintPattern(cellText) : found;
 }
 

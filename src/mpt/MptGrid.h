@@ -10,6 +10,7 @@
 // cells from column 9 on are holes ("blank cells") that never hold a value, leaving 128 cells.
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -106,6 +107,24 @@ QString HintPattern(const QString& cellText);
 QString FindHintFile(const QString& folder, const QString& cellText);
 // The hint for a cell: the file found, or the searched path (folder and pattern) when none is.
 QString CellHint(const QString& folder, const QString& cellText);
+
+// The names in a hint folder, listed once and kept until another folder is asked for or the
+// folder's content changes, so that a hint for every cell the mouse crosses does not list a
+// folder of thousands of backup files each time.
+class THintFiles {
+ public:
+  // As FindHintFile and CellHint.
+  QString Find(const QString& folder, const QString& cellText);
+  QString Hint(const QString& folder, const QString& cellText);
+  // How often a folder was listed.
+  int Listings() const { return listings_; }
+
+ private:
+  QString folder_;
+  QDateTime modified_;
+  QStringList names_;  // in name order
+  int listings_ = 0;
+};
 
 // The name the first save of a table proposes: title + "_" + yyyymmdd + ".mpt".
 QString ProposedMptFileName(const QString& appTitle, const QDate& date);

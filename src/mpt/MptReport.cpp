@@ -58,6 +58,7 @@ void PrintGrid(TPageWriter& w, const TMptReport& r) {
 void PrintList(TPageWriter& w, const TMptReport& r) {
   const int x = w.LeftMargin();
   const int cw = w.CharWidth();
+  THintFiles hints;  // the folder is listed once for the whole list
   for (int n = 0; n < r.Cells.UsableCount(); ++n) {
     const auto [row, col] = r.Cells.CellAt(n);
     const QString preset = r.Cells.Text(row, col);
@@ -67,7 +68,7 @@ void PrintList(TPageWriter& w, const TMptReport& r) {
     w.TextOut(x + 10 * cw, y, Separator);
     w.TextOut(x + 15 * cw, y, preset);
     w.TextOut(x + 25 * cw, y, Separator);
-    w.TextOut(x + 30 * cw, y, FindHintFile(r.HintFolder, preset));
+    w.TextOut(x + 30 * cw, y, hints.Find(r.HintFolder, preset));
     w.Advance(1);
   }
 }

@@ -3,6 +3,7 @@
 // A real explorer window on private in-process MIDI devices whose far end records what the window
 // sends, settings in a temporary folder, and the scripted dialog service.
 
+#include "EventStream.h"
 #include "app/ScriptedDialogService.h"
 #include "app/kxUtility.h"
 #include "explorer/MIDIExplorer.h"
@@ -113,6 +114,18 @@ class ExplorerFixture : public ::testing::Test {
       window.reset();
     }
     EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join("; ").toStdString();
+  }
+
+  // Closes the window; the next Open starts on fresh devices (for the next case of a table).
+  void Restart() {
+    if (window) {
+      window->FormDestroy();
+      window.reset();
+    }
+    devices.clear();
+    farEnds.clear();
+    driver = std::make_shared<TInProcessMidi>();
+    statuses.clear();
   }
 
   // Injects one message on a device as its MIDI input.
