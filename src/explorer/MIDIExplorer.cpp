@@ -144,6 +144,8 @@ void TfrmMIDIExplorer::CreateControls() {
   statusPanel0_ = new QLabel(stbStatBar);
   statusPanel0_->setObjectName(QStringLiteral("stbStatBarPanel0"));
   statusPanel0_->setMinimumWidth(50);
+  // A long message on a narrowed window goes on in a second line instead of being cut.
+  statusPanel0_->setWordWrap(true);
   statusPanel1_ = new QLabel(QStringLiteral("Insert"), stbStatBar);
   statusPanel1_->setObjectName(QStringLiteral("stbStatBarPanel1"));
   statusPanel1_->setFixedWidth(statusPanel1_->fontMetrics().horizontalAdvance("Overwrite") + 12);
