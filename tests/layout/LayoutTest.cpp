@@ -81,6 +81,13 @@ TPreset FullPreset(int group) {
   return p;
 }
 
+// The main window with its backup progress within reach.
+struct TProgressWindow : TfrmMain {
+  using TfrmMain::AdvanceProgress;
+  using TfrmMain::StartProgress;
+  using TfrmMain::TfrmMain;
+};
+
 class Layout : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -155,7 +162,7 @@ TEST_F(Layout, MainWindowWithBothTabsAtDefaultAndSmallestWidth) {
   auto drivers = std::make_shared<TInProcessMidi>();
   auto session = InstallSimulatorDevice(*drivers);
   reg.WriteInteger(QStringLiteral("ZQNReqDelay"), 20);
-  TfrmMain window(nullptr, drivers, drivers);
+  TProgressWindow window(nullptr, drivers, drivers);
   window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
   window.show();
   QTest::qWait(100);
@@ -171,6 +178,12 @@ TEST_F(Layout, MainWindowWithBothTabsAtDefaultAndSmallestWidth) {
     Expect(&window, QStringLiteral("main window / %1").arg(Slug(tabs->tabText(i))),
            QStringLiteral("main-%1").arg(Slug(tabs->tabText(i))));
   }
+  // A backup of twelve presets, nine done: the status bar shows its progress.
+  window.PresetIndex = 0;
+  window.LastIndex = 11;
+  window.StartProgress();
+  for (int i = 0; i < 9; ++i) window.AdvanceProgress();
+  Expect(&window, QStringLiteral("main window / backup running"));
   window.resize(1, window.height());
   QApplication::processEvents();
   for (int i = 0; i < tabs->count(); ++i) {
