@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QFont>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
@@ -360,6 +361,17 @@ void ReportSettingsError(QWidget* parent, const ERegistryError& error) {
 
 // ---------------------------------------------------------------------------------------------
 // Unit functions
+
+void InstallFontSubstitutes() {
+  const QStringList serif{QStringLiteral("Liberation Serif"), QStringLiteral("Tinos")};
+  const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")};
+  const QStringList mono{QStringLiteral("Liberation Mono"), QStringLiteral("Cousine")};
+  QFont::insertSubstitutions(QStringLiteral("Times New Roman"), serif);
+  QFont::insertSubstitutions(QStringLiteral("Courier New"), mono);
+  // MS Sans Serif was drawn to Arial's widths, the same as Liberation Sans.
+  QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
+  QFont::insertSubstitutions(QStringLiteral("Arial"), sans);
+}
 
 QPoint ClampWindowOrigin(QPoint origin, const QRect& desktop) {
   const auto clamp = [](int edge, int start, int extent) {

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--listing") == 0) return ListingMain(argc, argv);
 
   QApplication app(argc, argv);
+  InstallFontSubstitutes();
   const QString title = QStringLiteral("ZQN-Tarvo");
   QApplication::setOrganizationName(QStringLiteral("Marvandel"));
   QApplication::setApplicationName(title);

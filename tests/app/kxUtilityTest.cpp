@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -456,6 +458,25 @@ TEST(BrowseFolder, CancelLeavesTheFolderAlone) {
   EXPECT_FALSE(BrowseFolder("Choose a folder below:", folder));
   EXPECT_EQ(folder.toStdString(), "/data/presets");
   EXPECT_EQ(dialogs->PlansLeft(), 0);
+}
+
+// The Windows font names the windows ask for come out as their metric-compatible stand-ins.
+TEST(FontSubstitutes, WindowsNamesGetTheLiberationFonts) {
+  if (!QFontDatabase::hasFamily(QStringLiteral("Liberation Sans")))
+    GTEST_SKIP() << "fonts-liberation2 is not installed";
+  InstallFontSubstitutes();
+  const struct {
+    const char* asked;
+    const char* got;
+  } rows[] = {{"Times New Roman", "Liberation Serif"},
+              {"Courier New", "Liberation Mono"},
+              {"MS Sans Serif", "Liberation Sans"},
+              {"Arial", "Liberation Sans"}};
+  for (const auto& row : rows) {
+    QFont font(QString::fromLatin1(row.asked));
+    font.setPixelSize(13);
+    EXPECT_EQ(QFontInfo(font).family().toStdString(), row.got) << row.asked;
+  }
 }
 
 }  // namespace

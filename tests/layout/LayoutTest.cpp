@@ -91,6 +91,7 @@ struct TProgressWindow : TfrmMain {
 class Layout : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallFontSubstitutes();  // as the program starts: the windows in the fonts they are made for
     ASSERT_TRUE(dir.isValid());
     reg.SetStorageFolder(dir.path());
     reg.SetPath(QStringLiteral("\\SOFTWARE\\Marvandel/ZQN-Tarvo"));
