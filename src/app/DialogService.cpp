@@ -1,6 +1,7 @@
 #include "app/DialogService.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -224,6 +225,12 @@ std::optional<TFolderAnswer> TQtDialogService::BrowseForFolder(const TFolderRequ
 bool TQtDialogService::PrinterSetup(const TPrinterRequest& request) {
   if (!request.printer) return false;
   QPrintDialog dialog(request.printer, Owner(request.parent));
+  // Qt's dialog is made for printing; here it only chooses and configures the printer (or the
+  // PDF file), and is titled and buttoned as such.
+  dialog.setWindowTitle(QStringLiteral("Printer Setup"));
+  if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
+  }
   BringToFront(&dialog);
   return dialog.exec() == QDialog::Accepted;
 }

@@ -682,14 +682,17 @@ bool TfrmMPTEdit::PrintReport(TMptReportStyle style) {
   report.Date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
   report.FileName = fileName_;
   report.HintFolder = hintFolder_;
+  // Without a printer the report can go to a PDF file; declining prints nothing.
+  const QString document = fileName_.isEmpty() ? QStringLiteral("program table")
+                                               : QFileInfo(fileName_).completeBaseName();
+  if (!PreparePrinter(this, printer_, document)) return false;
   bool printed = false;
   {
     TBusyCursor wait;
     TPrinterPageWriter writer(printer_, grdMPT->font());
     printed = PrintMptReport(writer, report);
   }
-  if (!printed)
-    ShowErrorMessage(this, QStringLiteral("The MPT cannot be printed: no printer available"));
+  if (!printed) ShowErrorMessage(this, PrintFailureText(printer_));
   return printed;
 }
 

@@ -650,7 +650,9 @@ TEST_F(MptEditor, PrintingWithoutAPrinterSaysSo) {
   window->Printer().setOutputFileName(dir.filePath("no/such/folder/x.pdf"));
   dialogs->PlanButton(QMessageBox::Ok);
   EXPECT_FALSE(window->PrintReport(TMptReportStyle::Grid));
-  EXPECT_EQ(dialogs->Last().text, "The MPT cannot be printed: no printer available");
+  EXPECT_EQ(dialogs->Last().text, PrintFailureText(window->Printer()));
+  EXPECT_TRUE(dialogs->Last().text.startsWith("The PDF file "))
+      << dialogs->Last().text.toStdString();
 }
 
 TEST_F(MptEditor, ReportOptionsDialogIndexes) {
