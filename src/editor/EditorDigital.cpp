@@ -312,6 +312,8 @@ void TfrmPresetEditor::btnAddDfxClick() {
   }
   AfterChainChange();
   btnAddDfx->setEnabled(false);
+  // The page the effect added, in view.
+  pgcPreset->setCurrentWidget(tsDigital);
   pgcDigitalParams->setCurrentIndex(DigitalCatalogue[EffectIndex(name)].Page);
   MarkModified(true);
 }

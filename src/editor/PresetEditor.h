@@ -88,6 +88,8 @@ class TfrmPresetEditor : public QWidget {
   void SendPreset();
   void BoundControlChanged();
   void RefreshVexaStates();
+  // Shows how to start on the analog page while no analog effect is on.
+  void ShowStartHint();
   void PushUndo();
   void Undo();
   void Redo();
@@ -193,6 +195,7 @@ class TfrmPresetEditor : public QWidget {
   QWidget* tsPerfMIDI;
   QWidget* tsVexastates;
   QTabWidget* pgcAnalogParams;
+  QLabel* lblStartHint = nullptr;  // in place of the analog pages while none is on
   QTabWidget* pgcDigitalParams;
   std::array<QCheckBox*, 9> VexaBoxes{};
   std::array<QWidget*, 17> DigitalPageWidgets{};

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include "LayoutCheck.h"
 #include "app/ScriptedDialogService.h"
@@ -248,4 +250,36 @@ TEST_F(Layout, SelectedListShowsAFullChain) {
     EXPECT_TRUE(editor.lbxDigSel->viewport()->rect().contains(last)) << "group " << g;
     break;
   }
+}
+
+// A new user's first minutes in the editor: an empty preset says how to start, and what the user
+// adds comes into view.
+TEST_F(Layout, NewPresetShowsHowToStartAndAddedEffectsComeIntoView) {
+  TfrmPresetEditor editor;
+  editor.Settings = &reg;
+  TPreset empty;
+  empty.DigitalGroup = 0;
+  LoadInto(editor, empty);
+  editor.show();
+  QApplication::processEvents();
+  ASSERT_TRUE(editor.lblStartHint->isVisible());
+  EXPECT_TRUE(editor.lblStartHint->text().contains("Tick one under \"Analog Effects\""));
+  editor.pgcPreset->setCurrentWidget(editor.tsVexastates);
+  editor.cklAnalogSelect->item(2)->setCheckState(Qt::Checked);  // Distortion
+  QApplication::processEvents();
+  EXPECT_EQ(editor.pgcPreset->currentWidget(), editor.tsAnalog);
+  EXPECT_EQ(editor.pgcAnalogParams->currentIndex(), 2);
+  EXPECT_FALSE(editor.lblStartHint->isVisible());
+  // A digital effect added from "Available" shows its page.
+  editor.pgcPreset->setCurrentWidget(editor.tsPerfMIDI);
+  const QList<QListWidgetItem*> offered =
+      editor.lbxDigAvail->findItems(QStringLiteral("Flanger"), Qt::MatchExactly);
+  ASSERT_FALSE(offered.isEmpty());
+  editor.lbxDigAvail->setCurrentItem(offered.first());
+  editor.btnAddDfx->setEnabled(true);
+  editor.btnAddDfx->click();
+  QApplication::processEvents();
+  EXPECT_EQ(editor.pgcPreset->currentWidget(), editor.tsDigital);
+  EXPECT_EQ(editor.pgcDigitalParams->tabText(editor.pgcDigitalParams->currentIndex()).toStdString(),
+            "Flanger");
 }
