@@ -164,7 +164,10 @@ QString FindHintFile(const QString& folder, const QString& cellText) {
 
 QString CellHint(const QString& folder, const QString& cellText) {
   const QString found = FindHintFile(folder, cellText);
-  return found.isEmpty() ? HintFolderWithSeparator(folder) + HintPattern(cellText) : found;
+  if (!found.isEmpty()) return QStringLiteral("Backup file: ") + found;
+  // A user reads this, not a search pattern.
+  return QStringLiteral("No backup file of preset %1 in %2")
+      .arg(cellText.trimmed(), QDir::toNativeSeparators(HintFolderWithSeparator(folder)));
 }
 
 QString ProposedMptFileName(const QString& appTitle, const QDate& date) {
