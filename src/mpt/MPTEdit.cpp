@@ -226,7 +226,8 @@ void TfrmMPTEdit::BuildGrid() {
   columns->setSectionResizeMode(QHeaderView::Interactive);
   columns->setSectionsMovable(movable);
   columns->setSectionsClickable(false);
-  columns->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // Centred like the numbers under them, so each heading stands over its column's cells.
+  columns->setDefaultAlignment(Qt::AlignCenter);
   QHeaderView* rows = grdMPT->verticalHeader();
   rows->setFixedWidth(LabelColumnWidth);
   rows->setSectionResizeMode(QHeaderView::Interactive);
@@ -244,7 +245,7 @@ void TfrmMPTEdit::BuildGrid() {
   }
   for (int c = 1; c <= TMptCells::Columns; ++c) {
     auto* heading = new QTableWidgetItem(TMptCells::ColumnHeading(c));
-    heading->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    heading->setTextAlignment(Qt::AlignCenter);
     grdMPT->setHorizontalHeaderItem(c - 1, heading);
   }
   for (int r = 1; r <= cells_.Rows(); ++r)

@@ -224,6 +224,11 @@ TEST_F(Layout, DialogsAtDefaultAndSmallestSize) {
   {
     TfrmMPTEdit table(nullptr, &reg);
     both(&table, QStringLiteral("program table editor"), QStringLiteral("program-table"));
+    // Each column heading stands over its cells: aligned the same way.
+    for (int c = 0; c < table.grdMPT->columnCount(); ++c)
+      EXPECT_EQ(table.grdMPT->horizontalHeaderItem(c)->textAlignment(),
+                table.grdMPT->item(0, c)->textAlignment())
+          << "program table editor: heading of column " << c + 1;
   }
   {
     TfrmMPTRptOpt report;
