@@ -31,6 +31,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
@@ -686,12 +687,29 @@ void TfrmMIDIExplorer::miContentsClick() {
   if (!QFileInfo(page).isFile()) {
     problem = QStringLiteral("Help file \"contents.htm\" not found");
   } else if (!OpenUrl(QUrl::fromLocalFile(page))) {
-    problem = QStringLiteral("Cannot find browser to view help file");
+    // No browser could be started: the guide is plain HTML, so the program shows it itself.
+    ShowHelpWindow(page);
   }
   if (!problem.isEmpty()) {
     MessageDlg(this, QStringLiteral("Unable to open help"), problem, QMessageBox::Warning,
                QMessageBox::Ok);
   }
+}
+
+void TfrmMIDIExplorer::ShowHelpWindow(const QString& page) {
+  if (!helpWindow_) {
+    helpWindow_ = new QTextBrowser(this);
+    helpWindow_->setWindowFlags(Qt::Window);
+    helpWindow_->setObjectName(QStringLiteral("frmHelp"));
+    helpWindow_->setWindowTitle(QStringLiteral("Help - ") + appTitle_);
+    helpWindow_->setOpenExternalLinks(true);
+    helpWindow_->resize(640, 560);
+  }
+  helpWindow_->setSearchPaths({QFileInfo(page).absolutePath()});
+  helpWindow_->setSource(QUrl::fromLocalFile(page));
+  helpWindow_->show();
+  helpWindow_->raise();
+  helpWindow_->activateWindow();
 }
 
 void TfrmMIDIExplorer::miAboutClick() {
