@@ -362,6 +362,17 @@ void ReportSettingsError(QWidget* parent, const ERegistryError& error) {
 // ---------------------------------------------------------------------------------------------
 // Unit functions
 
+QPoint PlaceBeside(const QRect& opener, const QSize& size, const QRect& available) {
+  constexpr int Gap = 8;
+  QPoint at(opener.right() + 1 + Gap, opener.top());
+  if (at.x() + size.width() - 1 > available.right()) at.setX(opener.left() - Gap - size.width());
+  if (at.x() < available.left()) at = opener.topLeft() + QPoint(40, 40);
+  // Inside the available area, the top left corner first: never under a panel or off screen.
+  at.setX(std::max(std::min(at.x(), available.right() - size.width() + 1), available.left()));
+  at.setY(std::max(std::min(at.y(), available.bottom() - size.height() + 1), available.top()));
+  return at;
+}
+
 void InstallFontSubstitutes() {
   const QStringList serif{QStringLiteral("Liberation Serif"), QStringLiteral("Tinos")};
   const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")};

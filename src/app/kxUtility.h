@@ -123,6 +123,11 @@ void InstallFontSubstitutes();
 
 QPoint ClampWindowOrigin(QPoint origin, const QRect& desktop);
 
+// Where a window of `size` opens beside its opener's frame `opener`: right of it when it fits in
+// `available` (the screen less its panels), else left of it, else overlapping it a little below
+// its top left corner; always inside `available` as far as the size allows.
+QPoint PlaceBeside(const QRect& opener, const QSize& size, const QRect& available);
+
 // Milliseconds from a steady clock; Delay and the request time-outs compare these.
 qint64 TickCount();
 // Replaces the clock (tests run time faster); an empty source returns to the steady clock. Returns

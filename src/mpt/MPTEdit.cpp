@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -331,6 +332,13 @@ void TfrmMPTEdit::ReadSettings() {
   }
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = DefaultFileFolder();
   hintFolder_ = HintFolderWithSeparator(folder);
+  // First of all beside the window it was opened from, not over the desktop's top corner; a
+  // place kept from an earlier session comes next.
+  if (QWidget* opener = parentWidget() ? parentWidget()->window() : nullptr) {
+    if (const QScreen* screen = opener->screen())
+      move(PlaceBeside(opener->frameGeometry(), frameGeometry().size(),
+                       screen->availableGeometry()));
+  }
   if (settings_) {
     try {
       settings_->LoadFormRect(this);

@@ -479,4 +479,15 @@ TEST(FontSubstitutes, WindowsNamesGetTheLiberationFonts) {
   }
 }
 
+TEST(PlaceBeside, RightOfTheOpenerElseLeftElseOverItInsideTheScreen) {
+  const QRect screen(0, 30, 1920, 1050);  // a panel above
+  const QSize size(520, 500);
+  EXPECT_EQ(PlaceBeside(QRect(100, 100, 822, 592), size, screen), QPoint(930, 100));
+  EXPECT_EQ(PlaceBeside(QRect(1000, 100, 822, 592), size, screen), QPoint(472, 100));
+  EXPECT_EQ(PlaceBeside(QRect(200, 200, 1600, 800), size, screen), QPoint(240, 240));
+  // An opener at the very top: the window stays below the panel and on the screen.
+  EXPECT_EQ(PlaceBeside(QRect(0, 0, 822, 592), size, screen), QPoint(830, 30));
+  EXPECT_EQ(PlaceBeside(QRect(1500, 800, 400, 270), size, screen), QPoint(972, 580));
+}
+
 }  // namespace
