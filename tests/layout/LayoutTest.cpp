@@ -158,6 +158,9 @@ TEST_F(Layout, PresetEditorAtDefaultAndSmallestSize) {
   QApplication::processEvents();
   CheckEditor(editor, QStringLiteral("default size"), true);
   Shrink(&editor);
+  // Smaller than the 1020 x 557 the editor once could not go below.
+  EXPECT_LT(editor.width(), 1020);
+  EXPECT_LT(editor.height(), 557);
   CheckEditor(editor, QStringLiteral("smallest size"), false);
 }
 
