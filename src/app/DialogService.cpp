@@ -1,6 +1,7 @@
 #include "app/DialogService.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -147,12 +149,23 @@ QMessageBox::StandardButton EscapeButton(QMessageBox::StandardButtons buttons) {
   return QMessageBox::NoButton;
 }
 
+void BringToFront(QWidget* dialog) {
+  if (!dialog) return;
+  // Once the window exists and is mapped: exec() shows it only after this returns.
+  QTimer::singleShot(0, dialog, [dialog] {
+    if (!dialog->isVisible()) return;
+    dialog->raise();
+    dialog->activateWindow();
+  });
+}
+
 QMessageBox::StandardButton TQtDialogService::Message(const TMessageRequest& request) {
   QMessageBox box(request.icon, request.caption, request.text, request.buttons,
                   Owner(request.parent));
   if (request.defaultButton != QMessageBox::NoButton) box.setDefaultButton(request.defaultButton);
   const QMessageBox::StandardButton escape = EscapeButton(request.buttons);
   if (escape != QMessageBox::NoButton) box.setEscapeButton(escape);
+  BringToFront(&box);
   box.exec();
   const QMessageBox::StandardButton chosen = box.standardButton(box.clickedButton());
   return chosen == QMessageBox::NoButton ? escape : chosen;
@@ -165,6 +178,7 @@ std::optional<TFileAnswer> TQtDialogService::OpenFile(const TFileRequest& reques
   if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
   if (!request.selectedFilter.isEmpty()) dialog.selectNameFilter(request.selectedFilter);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  BringToFront(&dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return TFileAnswer{dialog.selectedFiles(), dialog.selectedNameFilter()};
 }
@@ -177,6 +191,7 @@ std::optional<TFileAnswer> TQtDialogService::SaveFile(const TFileRequest& reques
   if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
   if (!request.selectedFilter.isEmpty()) dialog.selectNameFilter(request.selectedFilter);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  BringToFront(&dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return TFileAnswer{QStringList{dialog.selectedFiles().first()}, dialog.selectedNameFilter()};
 }
@@ -201,6 +216,7 @@ std::optional<TFolderAnswer> TQtDialogService::BrowseForFolder(const TFolderRequ
   if (request.flags.testFlag(TBrowseFlag::bf_statustext) && !request.statusText.isEmpty()) {
     dialog.setLabelText(QFileDialog::LookIn, request.statusText);
   }
+  BringToFront(&dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().first());
   return TFolderAnswer{chosen, DisplayNameOf(dialog.selectedFiles().first())};
@@ -209,6 +225,13 @@ std::optional<TFolderAnswer> TQtDialogService::BrowseForFolder(const TFolderRequ
 bool TQtDialogService::PrinterSetup(const TPrinterRequest& request) {
   if (!request.printer) return false;
   QPrintDialog dialog(request.printer, Owner(request.parent));
+  // Qt's dialog is made for printing; here it only chooses and configures the printer (or the
+  // PDF file), and is titled and buttoned as such.
+  dialog.setWindowTitle(QStringLiteral("Printer Setup"));
+  if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
+  }
+  BringToFront(&dialog);
   return dialog.exec() == QDialog::Accepted;
 }
 

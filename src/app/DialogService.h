@@ -160,6 +160,11 @@ std::unique_ptr<TDialogService> InstallDialogService(std::unique_ptr<TDialogServ
 // The escape button of a set of buttons: Cancel, else No, else Abort, else Ok, else the first one.
 QMessageBox::StandardButton EscapeButton(QMessageBox::StandardButtons buttons);
 
+// Brings a dialog that is being shown to the front and gives it the focus. A dialog is transient
+// for its parent only: without this, one opened from the main window while an editor window lies
+// over it would open behind the editor. Call from the dialog's showEvent, or just before exec().
+void BringToFront(QWidget* dialog);
+
 // Shorthands over Dialogs().
 QMessageBox::StandardButton MessageDlg(
     QWidget* parent, const QString& caption, const QString& text, QMessageBox::Icon icon,

@@ -1,8 +1,48 @@
 #include "app/PrintPage.h"
 
+#include <QDir>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
 #include <algorithm>
 #include <climits>
+
+#include "app/DialogService.h"
+#include "app/kxUtility.h"
+
+bool PrinterReady(const QPrinter& printer) {
+  if (printer.outputFormat() == QPrinter::PdfFormat) return !printer.outputFileName().isEmpty();
+  return !printer.printerName().isEmpty() || !QPrinterInfo::availablePrinters().isEmpty();
+}
+
+bool PreparePrinter(QWidget* parent, QPrinter& printer, const QString& documentName) {
+  if (PrinterReady(printer)) return true;
+  TFileRequest request;
+  request.parent = parent;
+  request.caption = QStringLiteral("No printer is installed - print to a PDF file");
+  request.directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (request.directory.isEmpty()) request.directory = QDir::homePath();
+  const QString name = MakeValidFileName(documentName).trimmed();
+  request.fileName = (name.isEmpty() ? QStringLiteral("listing") : name) + QStringLiteral(".pdf");
+  request.filter = QStringLiteral("PDF files (*.pdf);;All files (*)");
+  request.defaultSuffix = QStringLiteral("pdf");
+  const std::optional<TFileAnswer> answer = Dialogs().SaveFile(request);
+  if (!answer) return false;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(answer->File());
+  return PrinterReady(printer);
+}
+
+QString PrintFailureText(const QPrinter& printer) {
+  if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+    return QStringLiteral("The PDF file %1 could not be written: nothing was printed.")
+        .arg(QDir::toNativeSeparators(printer.outputFileName()));
+  if (!PrinterReady(printer))
+    return QStringLiteral(
+        "No printer is installed and no PDF file was chosen: nothing was printed. Choose a PDF "
+        "file with Setup, or install a printer.");
+  return QStringLiteral("The printer could not be started: nothing was printed.");
+}
 
 TPageWriter::~TPageWriter() = default;
 
@@ -85,6 +125,8 @@ TPrinterPageWriter::TPrinterPageWriter(QPrinter& printer, const QFont& font)
     : printer_(printer), font_(font) {}
 
 bool TPrinterPageWriter::DoBegin(const QString& title) {
+  // Never start a job that cannot run: a failed start would leave the printer unusable.
+  if (!PrinterReady(printer_)) return false;
   printer_.setDocName(title);
   if (!painter_.begin(&printer_)) return false;
   painter_.setFont(font_);

@@ -18,6 +18,18 @@
 #include <vector>
 
 class QPrinter;
+class QWidget;
+
+// Whether the printer can take a job as it is set up now: a printer of the system, or a PDF file
+// named. Starting a job on a printer that can do neither fails and, with Qt, leaves the printer
+// stuck "active" for good (no later setting reaches it), so the writer asks this first.
+bool PrinterReady(const QPrinter& printer);
+// Makes the printer ready for a job in `parent`'s window: when the system has no printer and no
+// PDF file is chosen yet, offers to print to a PDF file, proposing `documentName`.pdf in the
+// user's documents. False when the user declines (nothing is to be printed).
+bool PreparePrinter(QWidget* parent, QPrinter& printer, const QString& documentName);
+// What every window says when a job did not start on `printer`.
+QString PrintFailureText(const QPrinter& printer);
 
 class TPageWriter {
  public:

@@ -142,6 +142,22 @@ TOSVersion CurrentOSVersion() {
 #endif
 }
 
+QString MemoryCaption(const QString& platform) {
+  return QStringLiteral("Memory Available to %1:").arg(platform);
+}
+
+QString PlatformName() {
+#if defined(Q_OS_WIN)
+  return QStringLiteral("Windows");
+#elif defined(Q_OS_MACOS)
+  return QStringLiteral("macOS");
+#else
+  // The kernel's own name: "Linux", "FreeBSD".
+  const QString name = CurrentOSVersion().name;
+  return name.isEmpty() ? QSysInfo::kernelType() : name;
+#endif
+}
+
 QString MemoryText(quint64 bytes, const QLocale& locale) {
   QLocale grouping = locale;
   grouping.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
@@ -236,7 +252,7 @@ TkxSplashAbout::TkxSplashAbout(QWidget* owner, bool aboutMode)
 
   lblOSinfo = NewLabel(this, "lblOSinfo", OSInfoText(CurrentOSVersion()));
   lblOSinfo->setGeometry(8, 264, kClientWidth - 16, 22);
-  lblMem = NewLabel(this, "lblMem", QStringLiteral("Memory Available to Windows:"));
+  lblMem = NewLabel(this, "lblMem", MemoryCaption(PlatformName()));
   lblMem->move(8, 287);
   lblMem->adjustSize();
   const quint64 memory = PhysicalMemoryBytes();
@@ -309,6 +325,7 @@ void TkxSplashAbout::GradientFill(QPainter& painter, const QSize& size, const QC
 void TkxSplashAbout::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   raise();
+  if (aboutMode_) BringToFront(this);
 }
 
 void TkxSplashAbout::paintEvent(QPaintEvent*) {

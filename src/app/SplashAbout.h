@@ -42,6 +42,11 @@ TOSVersion KernelVersion(const QString& name, const QString& release);
 // This system's version.
 TOSVersion CurrentOSVersion();
 
+// The caption of the memory line for the system named: "Memory Available to <platform>:".
+QString MemoryCaption(const QString& platform);
+// The name of the system the program runs on, as the memory line names it ("Windows", "Linux").
+QString PlatformName();
+
 // Physical memory in KB with the locale's thousands separators, followed by " KB".
 QString MemoryText(quint64 bytes, const QLocale& locale = QLocale());
 // This system's total physical memory in bytes; 0 when unknown.

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QFont>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
@@ -360,6 +361,28 @@ void ReportSettingsError(QWidget* parent, const ERegistryError& error) {
 
 // ---------------------------------------------------------------------------------------------
 // Unit functions
+
+QPoint PlaceBeside(const QRect& opener, const QSize& size, const QRect& available) {
+  constexpr int Gap = 8;
+  QPoint at(opener.right() + 1 + Gap, opener.top());
+  if (at.x() + size.width() - 1 > available.right()) at.setX(opener.left() - Gap - size.width());
+  if (at.x() < available.left()) at = opener.topLeft() + QPoint(40, 40);
+  // Inside the available area, the top left corner first: never under a panel or off screen.
+  at.setX(std::max(std::min(at.x(), available.right() - size.width() + 1), available.left()));
+  at.setY(std::max(std::min(at.y(), available.bottom() - size.height() + 1), available.top()));
+  return at;
+}
+
+void InstallFontSubstitutes() {
+  const QStringList serif{QStringLiteral("Liberation Serif"), QStringLiteral("Tinos")};
+  const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")};
+  const QStringList mono{QStringLiteral("Liberation Mono"), QStringLiteral("Cousine")};
+  QFont::insertSubstitutions(QStringLiteral("Times New Roman"), serif);
+  QFont::insertSubstitutions(QStringLiteral("Courier New"), mono);
+  // MS Sans Serif was drawn to Arial's widths, the same as Liberation Sans.
+  QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
+  QFont::insertSubstitutions(QStringLiteral("Arial"), sans);
+}
 
 QPoint ClampWindowOrigin(QPoint origin, const QRect& desktop) {
   const auto clamp = [](int edge, int start, int extent) {

@@ -115,7 +115,18 @@ T ReadSettingOr(QWidget* parent, T fallback, Read&& read) {
 // A window origin restored from settings, kept reachable on a desktop of the given geometry: an
 // edge beyond 0.9 of the desktop's width (height) is moved to 0.9 of it, rounded to whole pixels,
 // and an edge before the desktop's start is moved to its start.
+// The windows ask for "Times New Roman", "Courier New" and "MS Sans Serif", which few desktops
+// outside Windows have. Maps them (and "Arial") to the metric-compatible Liberation fonts, or
+// their Croscore twins, so every window lays out as designed; a name without any of them
+// installed is left to the system's own choice. Call once the application exists.
+void InstallFontSubstitutes();
+
 QPoint ClampWindowOrigin(QPoint origin, const QRect& desktop);
+
+// Where a window of `size` opens beside its opener's frame `opener`: right of it when it fits in
+// `available` (the screen less its panels), else left of it, else overlapping it a little below
+// its top left corner; always inside `available` as far as the size allows.
+QPoint PlaceBeside(const QRect& opener, const QSize& size, const QRect& available);
 
 // Milliseconds from a steady clock; Delay and the request time-outs compare these.
 qint64 TickCount();

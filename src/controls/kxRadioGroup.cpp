@@ -146,15 +146,18 @@ void TkxRadioGroup::ArrangeButtons() {
   const int available = height() - h - 5;
   const int b = available / perColumn;
   const int top = h + 1 + (available % perColumn) / 2;
-  // One batch: the group repaints once, not once per moved button.
-  const bool updates = updatesEnabled();
-  setUpdatesEnabled(false);
+  // One batch: the group repaints once, not once per moved button. Only a group that paints
+  // may be paused: a group on a page not shown yet reports updates off, and switching them "back"
+  // to off would pin them off for good (Qt keeps an explicit off even after the page shows), so
+  // such a group would never be drawn.
+  const bool pause = updatesEnabled();
+  if (pause) setUpdatesEnabled(false);
   for (int i = 0; i < count; ++i) {
     buttons_[i]->setGeometry((i / perColumn) * w + 8, (i % perColumn) * b + top, std::max(w, 0),
                              std::max(b, 0));
     buttons_[i]->setVisible(true);
   }
-  setUpdatesEnabled(updates);
+  if (pause) setUpdatesEnabled(true);
 }
 
 void TkxRadioGroup::resizeEvent(QResizeEvent* event) {

@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 
@@ -119,6 +120,11 @@ TfrmBkupOpt::TfrmBkupOpt(QWidget* parent)
   edtUntitled->setObjectName(QStringLiteral("edtUntitled"));
   edtUntitled->setGeometry(192, 188, 160, 21);
   edtUntitled->setEnabled(false);
+  // The caption keeps its whole text in any font; the name box follows it.
+  chkUntitled->resize(std::max(chkUntitled->width(), chkUntitled->sizeHint().width()),
+                      chkUntitled->height());
+  edtUntitled->move(std::max(edtUntitled->x(), chkUntitled->geometry().right() + 5),
+                    edtUntitled->y());
 
   chkSave =
       MakeCheckBox(this, "chkSave", QStringLiteral("Save to &files"), true, QRect(8, 226, 160, 17));
@@ -380,4 +386,5 @@ void TfrmBkupOpt::showEvent(QShowEvent* event) {
       move(where->availableGeometry().center() - QPoint(width() / 2, height() / 2));
   }
   QDialog::showEvent(event);
+  BringToFront(this);
 }

@@ -17,6 +17,7 @@
 #include <QScopeGuard>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 const QString kSeparator = QStringLiteral("  |  ");
@@ -354,6 +355,10 @@ void TfrmMain::StartProgress() {
   prgSequence->setRange(0, planned);
   prgSequence->setValue(0);
   prgSequence->setFormat(QStringLiteral("%v of %m presets"));
+  // Room for the longest text it will show, with the time left.
+  const QString longest = QStringLiteral("%1 of %1 presets, 99:59 left").arg(planned);
+  prgSequence->setMinimumWidth(prgSequence->fontMetrics().horizontalAdvance(longest) + 24);
+  prgSequence->setMaximumWidth(std::max(320, prgSequence->minimumWidth()));
   prgSequence->show();
 }
 

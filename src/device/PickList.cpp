@@ -1,5 +1,7 @@
 #include "device/PickList.h"
 
+#include "app/DialogService.h"
+
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
@@ -49,11 +51,16 @@ TfrmPickList::TfrmPickList(QWidget* parent)
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
   resize(347, 360);
+  // Small enough to be moved out of the way, never so small that the list or the buttons vanish.
+  setMinimumSize(ButtonPairSpan + 16, 36 + 4 * ListItemHeight);
 }
 
 void TfrmPickList::AddItem(const QString& text) {
   auto* item = new QListWidgetItem(text, lbxPickList);
-  item->setSizeHint(QSize(0, ListItemHeight));
+  // The classic row height, or more when the font the desktop gives needs it.
+  // As wide as its text, so a narrowed list scrolls instead of cutting lines.
+  item->setSizeHint(QSize(fontMetrics().horizontalAdvance(text) + 8,
+                          std::max(ListItemHeight, fontMetrics().height() + 1)));
 }
 
 void TfrmPickList::lbxPickListClick() {
@@ -101,4 +108,5 @@ void TfrmPickList::showEvent(QShowEvent* event) {
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
   }
+  BringToFront(this);
 }

@@ -3,11 +3,13 @@
 #include "app/DialogService.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 TUpDown::TUpDown(QLineEdit* associate, QWidget* parent) : QWidget(parent), associate_(associate) {
@@ -50,40 +52,66 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setWindowTitle(QStringLiteral("Store Preset"));
-  setFixedSize(240, 103);
 
   chkDoSend = new QCheckBox(QStringLiteral("Send the current preset before storing"), this);
   chkDoSend->setObjectName(QStringLiteral("chkDoSend"));
   chkDoSend->setToolTip(QStringLiteral("Uncheck = store what's already loaded in the unit itself"));
   chkDoSend->setChecked(true);
-  chkDoSend->setGeometry(8, 8, 225, 17);
 
   Label1 = new QLabel(QStringLiteral("Store current preset at location:"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(8, 38, 166, 17);
 
   edtPresetNo = new QLineEdit(this);
   edtPresetNo->setObjectName(QStringLiteral("edtPresetNo"));
-  edtPresetNo->setGeometry(176, 36, 41, 21);
+  // Room for the largest number, "200", and the box's own margins.
+  edtPresetNo->setFixedWidth(edtPresetNo->fontMetrics().horizontalAdvance(QStringLiteral("0000")) +
+                             16);
   edtPresetNo->installEventFilter(this);
+  Label1->setBuddy(edtPresetNo);
 
   updPresetNo = new TUpDown(edtPresetNo, this);
   updPresetNo->setObjectName(QStringLiteral("updPresetNo"));
-  updPresetNo->setGeometry(217, 36, 15, 21);
-  updPresetNo->btnUp->setGeometry(0, 0, 15, 10);
-  updPresetNo->btnDown->setGeometry(0, 11, 15, 10);
+  const int arrowsHeight = edtPresetNo->sizeHint().height();
+  updPresetNo->setFixedSize(15, arrowsHeight);
+  updPresetNo->btnUp->setGeometry(0, 0, 15, arrowsHeight / 2);
+  updPresetNo->btnDown->setGeometry(0, arrowsHeight / 2, 15, arrowsHeight - arrowsHeight / 2);
   updPresetNo->SetRange(MinPresetNo, MaxPresetNo);
   updPresetNo->SetPosition(1);
 
   btnOK = new QPushButton(QStringLiteral("OK"), this);
   btnOK->setObjectName(QStringLiteral("btnOK"));
   btnOK->setDefault(true);
-  btnOK->setGeometry(40, 70, 75, 25);
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel->setGeometry(124, 70, 75, 25);
+
+  // Laid out by the texts' size, whatever font the desktop gives them; never smaller than the
+  // classic 240 x 103 and not resizable.
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->addWidget(chkDoSend);
+  auto* location = new QHBoxLayout;
+  location->setSpacing(2);
+  location->addWidget(Label1);
+  location->addSpacing(4);
+  location->addWidget(edtPresetNo);
+  location->addWidget(updPresetNo);
+  location->addStretch(1);
+  layout->addLayout(location);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btnOK);
+  buttons->addWidget(btnCancel);
+  buttons->addStretch(1);
+  layout->addSpacing(4);
+  layout->addLayout(buttons);
+  setFixedSize(layout->sizeHint().expandedTo(QSize(240, 103)));
   connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmStorePrompt::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  BringToFront(this);
 }
 
 void TfrmStorePrompt::SetPresetNo(int value) {

@@ -71,4 +71,5 @@ class TfrmStorePrompt : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 };

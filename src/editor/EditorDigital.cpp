@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -67,9 +68,19 @@ void TfrmPresetEditor::BuildDigitalSelection(QGroupBox* box) {
   lbxDigSel = new QListWidget(box);
   lbxDigSel->setObjectName(QStringLiteral("lbxDigSel"));
   lbxDigSel->setToolTip(QStringLiteral("Double-click (or use arrow) to remove effect"));
+  // Five rows, a full chain, as high as the font makes them; as wide as the longest effect name
+  // beside a scroll bar (the available list may hold more than five).
+  lbxDigAvail->addItem(QString::fromLatin1(DigitalCatalogue[0].Name));
+  const int rowHeight = lbxDigAvail->sizeHintForRow(0);
+  lbxDigAvail->clear();
+  int widest = 0;
+  for (const TDigitalEffect& effect : DigitalCatalogue)
+    widest = std::max(
+        widest, lbxDigAvail->fontMetrics().horizontalAdvance(QString::fromLatin1(effect.Name)));
   for (QListWidget* list : {lbxDigAvail, lbxDigSel}) {
-    list->setFixedHeight(5 * 19);
-    list->setMinimumWidth(115);
+    const int frame = 2 * list->frameWidth();
+    list->setFixedHeight(GroupPlaceCount * rowHeight + frame);
+    list->setMinimumWidth(widest + 12 + list->verticalScrollBar()->sizeHint().width() + frame);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->installEventFilter(this);
   }
@@ -310,6 +321,8 @@ void TfrmPresetEditor::btnAddDfxClick() {
   }
   AfterChainChange();
   btnAddDfx->setEnabled(false);
+  // The page the effect added, in view.
+  pgcPreset->setCurrentWidget(tsDigital);
   pgcDigitalParams->setCurrentIndex(DigitalCatalogue[EffectIndex(name)].Page);
   MarkModified(true);
 }

@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int TrackBarMinimumWidth = 100;
+
 QString ControlName(const TParamDef& def) {
   return QString::fromLatin1(def.Control);
 }
@@ -178,7 +180,9 @@ std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamD
         c.TrackBar->SetMin(def.Min);
         c.TrackBar->SetMax(def.Max);
         c.TrackBar->SetInverted(def.Reversed);
-        c.TrackBar->setMinimumWidth(220);
+        // Short enough that the widest page (Reverb 3 sets two bars side by side) fits in the
+        // editor's smallest size; the bars take any room beyond that.
+        c.TrackBar->setMinimumWidth(TrackBarMinimumWidth);
         c.TrackBar->setEnabled(def.Enabled);
         bars->addWidget(c.TrackBar, barRow, 1);
         c.ValueText = NamedLabel(def.ValueLabel(), QString(), page);

@@ -233,9 +233,19 @@ void TfrmPresetEditor::FillControllerNames(QTableWidget* grid) {
     if (name.isEmpty()) name = BuiltInControllerName(row);
     grid->item(row, 1)->setText(name);
   }
-  const int numberWidth = grid->fontMetrics().horizontalAdvance(QStringLiteral("XXXX")) + 8;
+  // The numbers keep their width; the names take the rest of the grid, at least as much as the
+  // widest built-in name needs (the grid may be laid out while its page is hidden, when its
+  // viewport still has no width of its own).
+  const QFontMetrics fm = grid->fontMetrics();
+  const int numberWidth = fm.horizontalAdvance(QStringLiteral("XXXX")) + 8;
+  int namesWidth = 0;
+  for (int row = 0; row < ControllerNameCount; ++row)
+    namesWidth = std::max(namesWidth, fm.horizontalAdvance(BuiltInControllerName(row)) + 10);
   grid->setColumnWidth(0, numberWidth);
-  grid->setColumnWidth(1, std::max(40, grid->viewport()->width() - numberWidth));
+  grid->setColumnWidth(1, namesWidth);
+  grid->horizontalHeader()->setStretchLastSection(true);
+  grid->setMinimumWidth(numberWidth + namesWidth + grid->verticalScrollBar()->sizeHint().width() +
+                        2 * grid->frameWidth());
   namesFilling_ = false;
 }
 

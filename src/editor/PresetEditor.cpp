@@ -235,6 +235,16 @@ void TfrmPresetEditor::BuildPages() {
   pgcAnalogParams = new QTabWidget(tsAnalog);
   pgcAnalogParams->setObjectName(QStringLiteral("pgcAnalogParams"));
   analogLayout->addWidget(pgcAnalogParams);
+  // Where the pages go while no analog effect is on: how to start.
+  lblStartHint = new QLabel(
+      QStringLiteral("No analog effect is on. Tick one under \"Analog Effects\" above to edit it "
+                     "here, or add a digital effect from \"Available\"."),
+      tsAnalog);
+  lblStartHint->setObjectName(QStringLiteral("lblStartHint"));
+  lblStartHint->setWordWrap(true);
+  lblStartHint->setAlignment(Qt::AlignCenter);
+  lblStartHint->hide();
+  analogLayout->addWidget(lblStartHint, 1);
   for (int effect = 0; effect < AnalogEffectCount; ++effect) {
     const TPageDef& def = AnalogPages()[effect];
     auto* w = new QWidget;
@@ -401,6 +411,7 @@ void TfrmPresetEditor::FormShow() {
     }
   }
 
+  ShowStartHint();
   FillDigitalSelection();
   for (int i = 0; i < pgcDigitalParams->count(); ++i) {
     if (pgcDigitalParams->isTabVisible(i)) {
@@ -518,7 +529,11 @@ void TfrmPresetEditor::cklAnalogSelectClickCheck(int i) {
   }
   if (!pgcAnalogParams->isVisible() && on) pgcAnalogParams->setVisible(true);
   pgcAnalogParams->setTabVisible(i, on);
-  if (on) pgcAnalogParams->setCurrentIndex(i);
+  if (on) {
+    // The page the effect added, in view.
+    pgcPreset->setCurrentWidget(tsAnalog);
+    pgcAnalogParams->setCurrentIndex(i);
+  }
   RefreshPerformanceAssignments();
   const int current = pgcAnalogParams->currentIndex();
   if (current < 0 || !pgcAnalogParams->isTabVisible(current)) {
@@ -528,8 +543,15 @@ void TfrmPresetEditor::cklAnalogSelectClickCheck(int i) {
     if (first >= 0) pgcAnalogParams->setCurrentIndex(first);
     pgcAnalogParams->setVisible(first >= 0);
   }
+  ShowStartHint();
   RefreshVexaStates();
   MarkModified(true);
+}
+
+void TfrmPresetEditor::ShowStartHint() {
+  bool any = false;
+  for (int i = 0; i < AnalogEffectCount; ++i) any = any || preset_.AnalogInUse[i];
+  lblStartHint->setVisible(!any);
 }
 
 bool TfrmPresetEditor::VexaFamilyPresent(int number) const {

@@ -89,8 +89,14 @@ class TfrmPresetEditor : public QWidget {
   bool SendPreset();
   void BoundControlChanged();
   void RefreshVexaStates();
+<<<<<<< HEAD
   // True when a snapshot was recorded.
   bool PushUndo();
+=======
+  // Shows how to start on the analog page while no analog effect is on.
+  void ShowStartHint();
+  void PushUndo();
+>>>>>>> issue19
   void Undo();
   void Redo();
   void UpdateUndoButtons();
@@ -200,6 +206,7 @@ class TfrmPresetEditor : public QWidget {
   QWidget* tsPerfMIDI;
   QWidget* tsVexastates;
   QTabWidget* pgcAnalogParams;
+  QLabel* lblStartHint = nullptr;  // in place of the analog pages while none is on
   QTabWidget* pgcDigitalParams;
   std::array<QCheckBox*, 9> VexaBoxes{};
   std::array<QWidget*, 17> DigitalPageWidgets{};

@@ -221,9 +221,13 @@ TPresetListing TfrmPresetEditor::Listing() const {
 
 void TfrmPresetEditor::Print() {
   if (pgcPreset->currentWidget() == tsPerfMIDI) pgcPreset->setCurrentWidget(tsAnalog);
+  // Without a printer the listing can go to a PDF file; declining prints nothing.
+  const QString document =
+      fileName_.isEmpty() ? preset_.Title : QFileInfo(fileName_).completeBaseName();
+  if (!PreparePrinter(this, printer_, document)) return;
   TPrinterPageWriter writer(printer_);
   if (!writer.Begin(windowTitle())) {
-    ShowErrorMessage(this, QStringLiteral("The printer could not be started."));
+    ShowErrorMessage(this, PrintFailureText(printer_));
     return;
   }
   WritePresetListing(writer, Listing(), TListingLayout::SideBySide);

@@ -32,6 +32,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
@@ -148,6 +149,8 @@ void TfrmMIDIExplorer::CreateControls() {
   statusPanel0_ = new QLabel(stbStatBar);
   statusPanel0_->setObjectName(QStringLiteral("stbStatBarPanel0"));
   statusPanel0_->setMinimumWidth(50);
+  // A long message on a narrowed window goes on in a second line instead of being cut.
+  statusPanel0_->setWordWrap(true);
   statusPanel1_ = new QLabel(QStringLiteral("Insert"), stbStatBar);
   statusPanel1_->setObjectName(QStringLiteral("stbStatBarPanel1"));
   statusPanel1_->setFixedWidth(statusPanel1_->fontMetrics().horizontalAdvance("Overwrite") + 12);
@@ -707,12 +710,33 @@ void TfrmMIDIExplorer::miContentsClick() {
   if (!QFileInfo(page).isFile()) {
     problem = QStringLiteral("Help file \"contents.htm\" not found");
   } else if (!OpenUrl(QUrl::fromLocalFile(page))) {
+<<<<<<< HEAD
     problem = HelpBrowserProblem(qEnvironmentVariable("BROWSER"));
+=======
+    // No browser could be started: the guide is plain HTML, so the program shows it itself.
+    ShowHelpWindow(page);
+>>>>>>> issue19
   }
   if (!problem.isEmpty()) {
     MessageDlg(this, QStringLiteral("Unable to open help"), problem, QMessageBox::Warning,
                QMessageBox::Ok);
   }
+}
+
+void TfrmMIDIExplorer::ShowHelpWindow(const QString& page) {
+  if (!helpWindow_) {
+    helpWindow_ = new QTextBrowser(this);
+    helpWindow_->setWindowFlags(Qt::Window);
+    helpWindow_->setObjectName(QStringLiteral("frmHelp"));
+    helpWindow_->setWindowTitle(QStringLiteral("Help - ") + appTitle_);
+    helpWindow_->setOpenExternalLinks(true);
+    helpWindow_->resize(640, 560);
+  }
+  helpWindow_->setSearchPaths({QFileInfo(page).absolutePath()});
+  helpWindow_->setSource(QUrl::fromLocalFile(page));
+  helpWindow_->show();
+  helpWindow_->raise();
+  helpWindow_->activateWindow();
 }
 
 void TfrmMIDIExplorer::miAboutClick() {

@@ -30,6 +30,7 @@ class QStandardItem;
 class QStandardItemModel;
 class QStatusBar;
 class QTabWidget;
+class QTextBrowser;
 class QToolButton;
 class QTreeView;
 class QWidget;
@@ -189,6 +190,8 @@ class TfrmMIDIExplorer : public QMainWindow {
   void miClearOutClick();
   void miClearInClick();
   void miContentsClick();
+  // The guide in a window of the program's own, when no browser can show it.
+  void ShowHelpWindow(const QString& page);
   void miAboutClick();
   void ChannelClick(QAction* item);
   void LogActionClick(QAction* item);
@@ -298,6 +301,7 @@ class TfrmMIDIExplorer : public QMainWindow {
   QActionGroup* outputGroup_ = nullptr;
   TkxRegUtil* regUtil_ = nullptr;
   QString appTitle_;
+  QTextBrowser* helpWindow_ = nullptr;
   int outputChannel_ = 0;
   int logAction_ = laLoadEvent;
   int fileAction_ = faEdit;

@@ -157,7 +157,9 @@ void TfrmMIDIExplorer::CreateFilePane() {
   fileInfoPanel0_->setMinimumWidth(150);
   fileInfoPanel1_ = new QLabel(QStringLiteral("Bytes"), stbFileInfo);
   fileInfoPanel1_->setObjectName(QStringLiteral("stbFileInfoPanel1"));
-  fileInfoPanel1_->setMinimumWidth(50);
+  // Room for the longest total, "1023 Byte(s)", in the font the desktop gives.
+  fileInfoPanel1_->setMinimumWidth(
+      fileInfoPanel1_->fontMetrics().horizontalAdvance(QStringLiteral("1023 Byte(s)")) + 8);
   stbFileInfo->addWidget(fileInfoPanel0_);
   stbFileInfo->addWidget(fileInfoPanel1_, 1);
   layout->addWidget(stbFileInfo);

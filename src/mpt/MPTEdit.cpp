@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -242,7 +243,8 @@ void TfrmMPTEdit::BuildGrid() {
   columns->setMinimumSectionSize(8);
   columns->setSectionResizeMode(QHeaderView::Interactive);
   columns->setSectionsClickable(false);
-  columns->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // Centred like the numbers under them, so each heading stands over its column's cells.
+  columns->setDefaultAlignment(Qt::AlignCenter);
   QHeaderView* rows = grdMPT->verticalHeader();
   rows->setFixedWidth(LabelColumnWidth);
   rows->setSectionResizeMode(QHeaderView::Interactive);
@@ -251,7 +253,7 @@ void TfrmMPTEdit::BuildGrid() {
 
   for (int c = 1; c <= TMptCells::Columns; ++c) {
     auto* heading = new QTableWidgetItem(TMptCells::ColumnHeading(c));
-    heading->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    heading->setTextAlignment(Qt::AlignCenter);
     grdMPT->setHorizontalHeaderItem(c - 1, heading);
   }
   LayOutRows();
@@ -354,6 +356,13 @@ void TfrmMPTEdit::ReadSettings() {
   }
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = DefaultFileFolder();
   hintFolder_ = HintFolderWithSeparator(folder);
+  // First of all beside the window it was opened from, not over the desktop's top corner; a
+  // place kept from an earlier session comes next.
+  if (QWidget* opener = parentWidget() ? parentWidget()->window() : nullptr) {
+    if (const QScreen* screen = opener->screen())
+      move(PlaceBeside(opener->frameGeometry(), frameGeometry().size(),
+                       screen->availableGeometry()));
+  }
   if (settings_) {
     try {
       settings_->LoadFormRect(this);
@@ -774,14 +783,17 @@ bool TfrmMPTEdit::PrintReport(TMptReportStyle style) {
   report.Date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
   report.FileName = fileName_;
   report.HintFolder = hintFolder_;
+  // Without a printer the report can go to a PDF file; declining prints nothing.
+  const QString document = fileName_.isEmpty() ? QStringLiteral("program table")
+                                               : QFileInfo(fileName_).completeBaseName();
+  if (!PreparePrinter(this, printer_, document)) return false;
   bool printed = false;
   {
     TBusyCursor wait;
     TPrinterPageWriter writer(printer_, grdMPT->font());
     printed = PrintMptReport(writer, report);
   }
-  if (!printed)
-    ShowErrorMessage(this, QStringLiteral("The MPT cannot be printed: no printer available"));
+  if (!printed) ShowErrorMessage(this, PrintFailureText(printer_));
   return printed;
 }
 

@@ -105,7 +105,7 @@ QString HintPattern(const QString& cellText);
 // Name (without folder) of the first file in `folder` matching the cell's pattern, in name order;
 // empty when there is none or the cell is empty.
 QString FindHintFile(const QString& folder, const QString& cellText);
-// The hint for a cell: the file found, or the searched path (folder and pattern) when none is.
+// The hint for a cell: "Backup file: " + the file found, or that there is none in the folder.
 QString CellHint(const QString& folder, const QString& cellText);
 
 // The names in a hint folder, listed once and kept until another folder is asked for or the

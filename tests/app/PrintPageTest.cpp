@@ -1,8 +1,10 @@
 #include "PdfText.h"
 #include "app/PrintPage.h"
+#include "app/ScriptedDialogService.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -166,6 +168,51 @@ TEST(PrintPage, UnwritablePdfCannotBegin) {
   EXPECT_FALSE(page.Active());
   page.PrintLine(QStringLiteral("ignored"));
   page.End();
+}
+
+// A job that cannot start (no printer, no file chosen) leaves the printer as it was: the PDF
+// file chosen afterwards is used, and the next job prints.
+TEST(PrintPage, AFailedStartLeavesThePrinterReusable) {
+  QTemporaryDir dir;
+  QPrinter printer;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  EXPECT_FALSE(PrinterReady(printer));
+  TPrinterPageWriter first(printer);
+  EXPECT_FALSE(first.Begin(QStringLiteral("nowhere")));
+  EXPECT_EQ(PrintFailureText(printer).toStdString(),
+            "No printer is installed and no PDF file was chosen: nothing was printed. Choose a "
+            "PDF file with Setup, or install a printer.");
+  const QString pdf = dir.filePath(QStringLiteral("after.pdf"));
+  printer.setOutputFileName(pdf);
+  EXPECT_EQ(printer.outputFileName(), pdf);
+  TPrinterPageWriter second(printer);
+  ASSERT_TRUE(second.Begin(QStringLiteral("after")));
+  second.PrintLine(QStringLiteral("printed"));
+  second.End();
+  EXPECT_GT(QFileInfo(pdf).size(), 0);
+}
+
+TEST(PrintPage, WithoutAPrinterAPdfFileIsOffered) {
+  QTemporaryDir dir;
+  TScriptedDialogs dialogs;
+  QPrinter printer;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  // Declined: nothing to print, the printer unchanged.
+  dialogs->PlanCancel();
+  EXPECT_FALSE(PreparePrinter(nullptr, printer, QStringLiteral("Lead: Solo")));
+  ASSERT_EQ(dialogs->Asked().size(), 1u);
+  EXPECT_EQ(dialogs->Last().kind, TDialogKind::SaveFile);
+  EXPECT_EQ(dialogs->Last().caption.toStdString(), "No printer is installed - print to a PDF file");
+  EXPECT_TRUE(dialogs->Last().fileName.endsWith(".pdf")) << dialogs->Last().fileName.toStdString();
+  EXPECT_TRUE(printer.outputFileName().isEmpty());
+  // Chosen: the printer prints to that file.
+  const QString pdf = dir.filePath(QStringLiteral("chosen.pdf"));
+  dialogs->PlanSaveFile(pdf);
+  EXPECT_TRUE(PreparePrinter(nullptr, printer, QStringLiteral("Lead Solo")));
+  EXPECT_EQ(printer.outputFileName(), pdf);
+  // Ready printers are not asked about.
+  EXPECT_TRUE(PreparePrinter(nullptr, printer, QStringLiteral("Lead Solo")));
+  EXPECT_EQ(dialogs->Asked().size(), 2u);
 }
 
 }  // namespace

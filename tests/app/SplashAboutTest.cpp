@@ -85,7 +85,12 @@ TEST_F(SplashAboutTest, AboutBoxShowsTheTextsOfTheProgram) {
   EXPECT_EQ(about->lblThatsMe->text().toStdString(), "Marvandel");
   EXPECT_EQ(about->lblEMail->text(), QStringLiteral("Email: ") + AuthorEMail);
   EXPECT_EQ(about->lblURL->text(), QString(AuthorWebAddress) + "/zqn");
-  EXPECT_EQ(about->lblMem->text().toStdString(), "Memory Available to Windows:");
+  // Names the system it runs on, not always Windows.
+  EXPECT_EQ(about->lblMem->text(), MemoryCaption(PlatformName()));
+#if defined(Q_OS_LINUX)
+  EXPECT_EQ(about->lblMem->text().toStdString(), "Memory Available to Linux:");
+#endif
+  EXPECT_EQ(MemoryCaption(QStringLiteral("Windows")).toStdString(), "Memory Available to Windows:");
   EXPECT_TRUE(about->lblPhysMem->text().endsWith(" KB")) << about->lblPhysMem->text().toStdString();
   EXPECT_FALSE(about->lblOSinfo->text().isEmpty());
   EXPECT_TRUE(about->lblEMail->font().underline());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -456,6 +458,36 @@ TEST(BrowseFolder, CancelLeavesTheFolderAlone) {
   EXPECT_FALSE(BrowseFolder("Choose a folder below:", folder));
   EXPECT_EQ(folder.toStdString(), "/data/presets");
   EXPECT_EQ(dialogs->PlansLeft(), 0);
+}
+
+// The Windows font names the windows ask for come out as their metric-compatible stand-ins.
+TEST(FontSubstitutes, WindowsNamesGetTheLiberationFonts) {
+  if (!QFontDatabase::hasFamily(QStringLiteral("Liberation Sans")))
+    GTEST_SKIP() << "fonts-liberation2 is not installed";
+  InstallFontSubstitutes();
+  const struct {
+    const char* asked;
+    const char* got;
+  } rows[] = {{"Times New Roman", "Liberation Serif"},
+              {"Courier New", "Liberation Mono"},
+              {"MS Sans Serif", "Liberation Sans"},
+              {"Arial", "Liberation Sans"}};
+  for (const auto& row : rows) {
+    QFont font(QString::fromLatin1(row.asked));
+    font.setPixelSize(13);
+    EXPECT_EQ(QFontInfo(font).family().toStdString(), row.got) << row.asked;
+  }
+}
+
+TEST(PlaceBeside, RightOfTheOpenerElseLeftElseOverItInsideTheScreen) {
+  const QRect screen(0, 30, 1920, 1050);  // a panel above
+  const QSize size(520, 500);
+  EXPECT_EQ(PlaceBeside(QRect(100, 100, 822, 592), size, screen), QPoint(930, 100));
+  EXPECT_EQ(PlaceBeside(QRect(1000, 100, 822, 592), size, screen), QPoint(472, 100));
+  EXPECT_EQ(PlaceBeside(QRect(200, 200, 1600, 800), size, screen), QPoint(240, 240));
+  // An opener at the very top: the window stays below the panel and on the screen.
+  EXPECT_EQ(PlaceBeside(QRect(0, 0, 822, 592), size, screen), QPoint(830, 30));
+  EXPECT_EQ(PlaceBeside(QRect(1500, 800, 400, 270), size, screen), QPoint(972, 580));
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #include "controls/kxRadioGroup.h"
 
 #include <gtest/gtest.h>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QSet>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -121,6 +125,44 @@ TEST(RadioGroup, ButtonsFollowResizeAndColumnChanges) {
   group.resize(330, 100);
   EXPECT_EQ(group.Button(3)->x(), 3 * 80 + 8);
   EXPECT_EQ(group.Button(3)->width(), 80);
+}
+
+// Distinct colours of the widget's area in a grab of its window: one means nothing is drawn.
+int ColoursDrawn(QWidget* w) {
+  QWidget* top = w->window();
+  const QImage picture = top->grab().toImage();
+  const QRect area(w->mapTo(top, QPoint(0, 0)), w->size());
+  QSet<QRgb> colours;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (picture.rect().contains(x, y)) colours.insert(picture.pixel(x, y));
+  return int(colours.size());
+}
+
+// Groups laid out on pages that are not shown yet (every page of a tab control but the first)
+// are drawn once their page shows, also after their items change while hidden.
+TEST(RadioGroup, GroupsOnPagesShownLaterAreDrawn) {
+  QTabWidget tabs;
+  std::vector<TkxRadioGroup*> groups;
+  for (int p = 0; p < 3; ++p) {
+    auto* page = new QWidget;
+    auto* layout = new QHBoxLayout(page);
+    auto* group = new TkxRadioGroup(QStringLiteral("Group %1").arg(p), page);
+    group->SetItems(Names(4));
+    layout->addWidget(group);
+    tabs.addTab(page, QStringLiteral("Page %1").arg(p));
+    groups.push_back(group);
+  }
+  tabs.resize(400, 300);
+  tabs.show();
+  QApplication::processEvents();
+  groups[2]->SetItems(Names(6));
+  for (int p = 0; p < 3; ++p) {
+    tabs.setCurrentIndex(p);
+    QApplication::processEvents();
+    for (int i = 0; i < groups[p]->ButtonCount(); ++i)
+      EXPECT_GT(ColoursDrawn(groups[p]->Button(i)), 1) << "page " << p << " button " << i;
+  }
 }
 
 TEST(RadioGroup, ShrinkingTheItemsMovesTheSelectionToTheLastAndWritesIt) {

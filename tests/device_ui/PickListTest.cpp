@@ -71,13 +71,22 @@ TEST(PickList, DoubleClickTakesTheItemAndCloses) {
   EXPECT_EQ(p.list.SelectedText().toStdString(), "Reverb 1");
 }
 
+TEST(PickList, CannotBeMadeSoSmallThatTheListOrButtonsVanish) {
+  Picker p;
+  p.list.resize(100, 20);
+  EXPECT_EQ(p.list.size(), QSize(187, 88));
+  EXPECT_GE(p.list.btnOk->x(), 0);
+  EXPECT_GT(p.list.lbxPickList->height(), 40);
+}
+
 TEST(PickList, ResizingKeepsTheListAboveACentredButtonPair) {
   struct Row {
     int width, height, okLeft;
   };
-  // The pair spans 171 pixels; an odd remainder rounds toward zero, also when negative.
-  const Row rows[] = {{347, 360, 88},  {348, 300, 88}, {347, 360, 88}, {400, 500, 114},
-                      {100, 200, -35}, {349, 360, 89}, {347, 360, 88}};
+  // The pair spans 171 pixels; an odd remainder rounds toward zero. The window cannot be made
+  // narrower than the pair and its margins (187 pixels).
+  const Row rows[] = {{347, 360, 88}, {348, 300, 88}, {347, 360, 88}, {400, 500, 114},
+                      {187, 200, 8},  {349, 360, 89}, {347, 360, 88}};
   Picker p;
   for (const Row& row : rows) {
     p.list.resize(row.width, row.height);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -66,6 +67,26 @@ TEST(PresetListingPrint, APrintedListingReadsBackFromThePdf) {
   if (!text) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
   for (const char* line : ExpectedLines) EXPECT_TRUE(text->contains(line)) << line;
   EXPECT_TRUE(text->contains("Filename: " + dir.filePath("listed.zqn")));
+}
+
+// With no printer, Print offers a PDF file; a declined offer prints nothing and says nothing, and
+// the printer still takes the file chosen on the next Print.
+TEST(PresetListingPrint, WithoutAPrinterPrintOffersAPdfFile) {
+  QTemporaryDir dir;
+  EditorRig rig;
+  rig.ShowSettled(ListedPreset(), dir.filePath("listed.zqn"));
+  rig.editor->Printer().setOutputFormat(QPrinter::PdfFormat);
+  rig.editor->Printer().setOutputFileName(QString());
+  rig.dialogs->PlanCancel();
+  rig.editor->btnPrint->click();
+  ASSERT_EQ(rig.dialogs->Asked().size(), 1u);
+  EXPECT_EQ(rig.dialogs->Last().kind, TDialogKind::SaveFile);
+  EXPECT_EQ(rig.dialogs->Last().fileName.toStdString(), "listed.pdf");
+  const QString pdf = dir.filePath("chosen.pdf");
+  rig.dialogs->PlanSaveFile(pdf);
+  rig.editor->btnPrint->click();
+  EXPECT_EQ(rig.dialogs->Asked().size(), 2u);  // no error message
+  EXPECT_GT(QFileInfo(pdf).size(), 0);
 }
 
 TEST(PresetListingPrint, TheCommandLineListingGivesTheSameLines) {

@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QUrl>
 
 using namespace explorer_test;
@@ -295,10 +296,17 @@ TEST_F(ExplorerWindow, HelpOpensTheGuideOrSaysWhyNot) {
   EXPECT_EQ(S(dialogs->Last().text), "Help file \"contents.htm\" not found");
   EXPECT_TRUE(opened.isEmpty());
 
-  WriteFile("contents.htm", "<html></html>", helpDir.path());
-  dialogs->PlanButton(QMessageBox::Ok);
+  // No browser: the guide shows in a window of the program's own, without a complaint.
+  WriteFile("contents.htm", "<html><body>Getting started</body></html>", helpDir.path());
+  const std::size_t before = dialogs->Asked().size();
   w.Action("miContents")->trigger();
-  EXPECT_EQ(S(dialogs->Last().text), "Cannot find browser to view help file");
+  EXPECT_EQ(dialogs->Asked().size(), before);
+  auto* help = w.findChild<QTextBrowser*>("frmHelp");
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_TRUE(help->isWindow());
+  EXPECT_EQ(help->source(), QUrl::fromLocalFile(helpDir.path() + "/contents.htm"));
+  EXPECT_TRUE(help->toPlainText().contains("Getting started"));
 
   browserWorks = true;
   const std::size_t asked = dialogs->Asked().size();

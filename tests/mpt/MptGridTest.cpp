@@ -233,7 +233,7 @@ TEST(MptCells, TableRoundTripInReadingOrder) {
   EXPECT_EQ(Texts(pk), Numbers(1, 128));
 }
 
-TEST(MptCells, HintsNameTheBackupFileOrTheSearchedPath) {
+TEST(MptCells, HintsNameTheBackupFileOrSayNoneWasFound) {
   QTemporaryDir dir;
   for (const char* name : {"Lead.zqn007", "Clean.zqn007", "Pad.zqn012"}) {
     QFile f(QDir(dir.path()).filePath(name));
@@ -244,8 +244,10 @@ TEST(MptCells, HintsNameTheBackupFileOrTheSearchedPath) {
   EXPECT_EQ(HintFolderWithSeparator(folder), folder);
   EXPECT_EQ(HintPattern("007"), "*.zqn007");
   EXPECT_EQ(FindHintFile(folder, "007"), "Clean.zqn007");  // the first in name order
-  EXPECT_EQ(CellHint(folder, "012"), "Pad.zqn012");
-  EXPECT_EQ(CellHint(folder, "013"), folder + "*.zqn013");
+  EXPECT_EQ(CellHint(folder, "012"), "Backup file: Pad.zqn012");
+  // None found: said in words, not as the search pattern.
+  EXPECT_EQ(CellHint(folder, "013"),
+            "No backup file of preset 013 in " + QDir::toNativeSeparators(folder));
   EXPECT_EQ(FindHintFile(folder, ""), "");  // an empty cell names no file
 }
 

@@ -539,9 +539,9 @@ TEST_F(MptEditor, HintsNameTheBackupFiles) {
   Open();
   EXPECT_EQ(window->HintFolder(), bank + "/");
   Hover(1, 7);
-  EXPECT_EQ(window->grdMPT->toolTip(), "Clean.zqn007");
+  EXPECT_EQ(window->grdMPT->toolTip(), "Backup file: Clean.zqn007");
   Hover(1, 8);
-  EXPECT_EQ(window->grdMPT->toolTip(), bank + "/*.zqn008");
+  EXPECT_EQ(window->grdMPT->toolTip(), "No backup file of preset 008 in " + bank + "/");
 
   // Another folder chosen from the pop-up menu.
   dialogs->PlanFolder(dir.path());
@@ -549,7 +549,7 @@ TEST_F(MptEditor, HintsNameTheBackupFiles) {
   EXPECT_EQ(dialogs->Last().caption, "Choose a folder below:");
   EXPECT_EQ(window->HintFolder(), dir.path() + "/");
   Hover(1, 7);
-  EXPECT_EQ(window->grdMPT->toolTip(), dir.path() + "/*.zqn007");
+  EXPECT_EQ(window->grdMPT->toolTip(), "No backup file of preset 007 in " + dir.path() + "/");
 }
 
 TEST_F(MptEditor, AMissingHintFolderFallsBackToTheProgramFolder) {
@@ -650,7 +650,9 @@ TEST_F(MptEditor, PrintingWithoutAPrinterSaysSo) {
   window->Printer().setOutputFileName(dir.filePath("no/such/folder/x.pdf"));
   dialogs->PlanButton(QMessageBox::Ok);
   EXPECT_FALSE(window->PrintReport(TMptReportStyle::Grid));
-  EXPECT_EQ(dialogs->Last().text, "The MPT cannot be printed: no printer available");
+  EXPECT_EQ(dialogs->Last().text, PrintFailureText(window->Printer()));
+  EXPECT_TRUE(dialogs->Last().text.startsWith("The PDF file "))
+      << dialogs->Last().text.toStdString();
 }
 
 TEST_F(MptEditor, ReportOptionsDialogIndexes) {
