@@ -45,12 +45,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--listing") == 0) return ListingMain(argc, argv);
 
-<<<<<<< HEAD
   TApplication app(argc, argv);
-=======
-  QApplication app(argc, argv);
   InstallFontSubstitutes();
->>>>>>> issue19
   const QString title = QStringLiteral("ZQN-Tarvo");
   QApplication::setOrganizationName(QStringLiteral("Marvandel"));
   QApplication::setApplicationName(title);

@@ -89,14 +89,10 @@ class TfrmPresetEditor : public QWidget {
   bool SendPreset();
   void BoundControlChanged();
   void RefreshVexaStates();
-<<<<<<< HEAD
-  // True when a snapshot was recorded.
-  bool PushUndo();
-=======
   // Shows how to start on the analog page while no analog effect is on.
   void ShowStartHint();
-  void PushUndo();
->>>>>>> issue19
+  // True when a snapshot was recorded.
+  bool PushUndo();
   void Undo();
   void Redo();
   void UpdateUndoButtons();

@@ -710,12 +710,10 @@ void TfrmMIDIExplorer::miContentsClick() {
   if (!QFileInfo(page).isFile()) {
     problem = QStringLiteral("Help file \"contents.htm\" not found");
   } else if (!OpenUrl(QUrl::fromLocalFile(page))) {
-<<<<<<< HEAD
-    problem = HelpBrowserProblem(qEnvironmentVariable("BROWSER"));
-=======
-    // No browser could be started: the guide is plain HTML, so the program shows it itself.
+    // No browser could be started: the guide is plain HTML, so the program shows it itself, and
+    // the status bar says what kept the browser from showing it.
     ShowHelpWindow(page);
->>>>>>> issue19
+    ShowStatus(HelpBrowserProblem(qEnvironmentVariable("BROWSER")));
   }
   if (!problem.isEmpty()) {
     MessageDlg(this, QStringLiteral("Unable to open help"), problem, QMessageBox::Warning,

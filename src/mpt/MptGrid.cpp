@@ -161,7 +161,6 @@ QString FindHintFile(const QString& folder, const QString& cellText) {
 }
 
 QString CellHint(const QString& folder, const QString& cellText) {
-<<<<<<< HEAD
   return THintFiles().Hint(folder, cellText);
 }
 
@@ -186,14 +185,10 @@ QString THintFiles::Find(const QString& folder, const QString& cellText) {
 
 QString THintFiles::Hint(const QString& folder, const QString& cellText) {
   const QString found = Find(folder, cellText);
-  return found.isEmpty() ? HintFolderWithSeparator(folder) + HintPattern(cellText) : found;
-=======
-  const QString found = FindHintFile(folder, cellText);
   if (!found.isEmpty()) return QStringLiteral("Backup file: ") + found;
   // A user reads this, not a search pattern.
   return QStringLiteral("No backup file of preset %1 in %2")
       .arg(cellText.trimmed(), QDir::toNativeSeparators(HintFolderWithSeparator(folder)));
->>>>>>> issue19
 }
 
 QString ProposedMptFileName(const QString& appTitle, const QDate& date) {
