@@ -234,9 +234,9 @@ TEST_F(BusyTableEditor, HintsListTheFolderOnceUntilItChanges) {
     QTest::mouseMove(cells, CellCentre(editor, row, col));
     return editor->grdMPT->item(row - 1, col - 1)->toolTip();
   };
-  EXPECT_EQ(hover(1, 1), "Preset 200.zqn001");
-  EXPECT_EQ(hover(1, 2), "Preset 1.zqn002");
-  EXPECT_EQ(hover(2, 1), "Preset 10.zqn011");
+  EXPECT_EQ(hover(1, 1), "Backup file: Preset 200.zqn001");
+  EXPECT_EQ(hover(1, 2), "Backup file: Preset 1.zqn002");
+  EXPECT_EQ(hover(2, 1), "Backup file: Preset 10.zqn011");
   EXPECT_EQ(editor->HintFiles().Listings(), 1);
 
   // A file written into the folder is found by the next hint.
@@ -245,7 +245,7 @@ TEST_F(BusyTableEditor, HintsListTheFolderOnceUntilItChanges) {
     QFile f(QDir(backups.path()).filePath("Added.zqn150"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   }
-  EXPECT_EQ(hover(15, 10), "Added.zqn150");
+  EXPECT_EQ(hover(15, 10), "Backup file: Added.zqn150");
   EXPECT_EQ(editor->HintFiles().Listings(), 2);
   EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
 }
