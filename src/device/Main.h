@@ -168,7 +168,8 @@ class TfrmMain : public TfrmMIDIExplorer {
   bool TakeSequenceDump(const QByteArray& dump);
   bool MakeBankFolder(int bank);
   QString BankFolder(int bank) const;
-  void BeginListing();
+  // Starts the title listing; false when the user chose not to run without it.
+  bool BeginListing();
   void EndListing();
   void PrintListingHead(TPageWriter& w);
   void PrintListingLine(const QString& title);

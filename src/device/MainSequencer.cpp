@@ -93,7 +93,10 @@ void TfrmMain::StartSequence(bool save) {
   LoopByNumber = dialog.LoopByNumber();
   SaveToFiles = dialog.Save();
   if (dialog.Print()) {
-    if (!PrintTitles) BeginListing();
+    if (!PrintTitles && !BeginListing()) {
+      ShowStatus(QStringLiteral("Procedure cancelled"));
+      return;
+    }
   } else if (PrintTitles) {
     EndListing();  // a listing left open by a run that never got going
   }
@@ -265,16 +268,27 @@ void TfrmMain::AbortSequence() {
 // ---------------------------------------------------------------------------------------------
 // Title listing
 
-void TfrmMain::BeginListing() {
-  listing_ = std::make_unique<TPrinterPageWriter>(*ListingPrinter(), font());
-  listing_->SetHead([this](TPageWriter& w) { PrintListingHead(w); });
-  listingColumnsDue_ = true;
-  if (!listing_->Begin(QStringLiteral("Preset Listing ") + AppTitle())) {
+bool TfrmMain::BeginListing() {
+  const QString title = QStringLiteral("Preset Listing ") + AppTitle();
+  // Without a printer the user may choose a PDF file; otherwise says before the run that nothing
+  // will be printed, so a listing the user wanted is not silently skipped.
+  if (PreparePrinter(this, *ListingPrinter(), title)) {
+    listing_ = std::make_unique<TPrinterPageWriter>(*ListingPrinter(), font());
+    listing_->SetHead([this](TPageWriter& w) { PrintListingHead(w); });
+    listingColumnsDue_ = true;
+    if (listing_->Begin(title)) {
+      PrintTitles = true;
+      return true;
+    }
     listing_.reset();
-    LogSequenceLine(QStringLiteral("The title listing cannot be printed: no printer available"));
-    return;
   }
-  PrintTitles = true;
+  const QMessageBox::StandardButton answer = MessageDlg(
+      this, QStringLiteral("Print list of presets"),
+      PrintFailureText(*ListingPrinter()) + QStringLiteral("\n\nGo on without the list?"),
+      QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+  if (answer != QMessageBox::Yes) return false;
+  LogSequenceLine(QStringLiteral("The title listing is not printed: no printer available"));
+  return true;
 }
 
 void TfrmMain::EndListing() {

@@ -2,6 +2,7 @@
 // a closed output under the editors, and closing the main window with editors open.
 
 #include "MainWindowFixture.h"
+#include "app/PrintPage.h"
 #include "device/BkupOpt.h"
 #include "device/StorePrompt.h"
 #include "editor/PresetEditor.h"
@@ -423,6 +424,35 @@ TEST_F(ClosingMainWindow, ClosingDuringABackupAbortsIt) {
   EXPECT_FALSE(window->Running);
   EXPECT_FALSE(window->MidiOutput()->IsOpen());
   EXPECT_TRUE(window->LogLine(window->LogCount() - 1) == "Procedure aborted");
+}
+
+}  // namespace
+
+namespace {
+
+// With no printer, "Print list of presets..." offers a PDF file; declined, it says before the run
+// that nothing will be printed, and the user may cancel or go on without the list.
+TEST_F(BusyLine, AListingWithoutAPrinterSaysSoBeforeItRuns) {
+  Start(5);
+  if (PrinterReady(*window->ListingPrinter())) GTEST_SKIP() << "a printer is installed here";
+  PlanBackup(1, 2, true);
+  dialogs->PlanCancel();                 // no PDF file
+  dialogs->PlanButton(QMessageBox::No);  // and no run without the list
+  window->miPrintList->trigger();
+  EXPECT_EQ(Status(), "Procedure cancelled");
+  EXPECT_FALSE(window->Running);
+  ASSERT_EQ(dialogs->Asked().size(), 2u);
+  EXPECT_EQ(dialogs->Asked()[1].caption, "Print list of presets");
+  EXPECT_TRUE(dialogs->Asked()[1].text.startsWith("No printer is installed"));
+  EXPECT_TRUE(Received().filter(" F0 1A 00 15 45 F7").isEmpty());
+
+  dialogs->PlanCancel();
+  dialogs->PlanButton(QMessageBox::Yes);
+  dialogs->PlanButton(QMessageBox::Ok);  // "Procedure is complete"
+  window->miPrintList->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, 10000));
+  EXPECT_EQ(dialogs->Last().text, "Procedure is complete");
+  EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
 }
 
 }  // namespace
