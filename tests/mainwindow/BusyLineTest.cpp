@@ -85,16 +85,18 @@ class BusyLine : public MainWindow {
   QTemporaryDir out;
 };
 
-// Answers the store prompt with OK as soon as it is up, sending the preset first or not.
-void AcceptStorePromptWhenShown(bool sendFirst = true) {
+// Answers the store prompt as soon as it is up: OK (sending the preset first or not) while `ok`
+// holds, else Cancel.
+void AcceptStorePromptWhenShown(
+    bool sendFirst = true, std::function<bool()> ok = [] { return true; }) {
   auto* timer = new QTimer;
   timer->setInterval(2);
-  QObject::connect(timer, &QTimer::timeout, [timer, sendFirst] {
+  QObject::connect(timer, &QTimer::timeout, [timer, sendFirst, ok] {
     if (auto* prompt = qobject_cast<TfrmStorePrompt*>(QApplication::activeModalWidget())) {
       timer->stop();
       timer->deleteLater();
       prompt->chkDoSend->setChecked(sendFirst);
-      prompt->btnOK->click();
+      (ok() ? prompt->btnOK : prompt->btnCancel)->click();
     }
   });
   timer->start();
@@ -136,7 +138,8 @@ TEST_F(BusyLine, CommandsInsideABackupAreRefusedAndEveryFileIsRight) {
       [&] {
         if (inStore) return;  // its prompt is up: the user is still answering it
         inStore = true;
-        AcceptStorePromptWhenShown();
+        // A store confirmed after the run has ended is the user's own, and goes out.
+        AcceptStorePromptWhenShown(true, [&] { return window->SequenceOwnsLine(); });
         editor->btnStore->click();
         inStore = false;
       },

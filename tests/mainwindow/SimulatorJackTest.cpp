@@ -195,11 +195,12 @@ TEST(SimulatorOverJack, CommandsDuringABackupNeverReachTheUnit) {
           inStore = true;
           auto* answer = new QTimer;
           answer->setInterval(2);
-          QObject::connect(answer, &QTimer::timeout, [answer] {
+          QObject::connect(answer, &QTimer::timeout, [answer, &window] {
             if (auto* prompt = qobject_cast<TfrmStorePrompt*>(QApplication::activeModalWidget())) {
               answer->stop();
               answer->deleteLater();
-              prompt->btnOK->click();
+              // A store confirmed after the run has ended is the user's own, and goes out.
+              (window.SequenceOwnsLine() ? prompt->btnOK : prompt->btnCancel)->click();
             }
           });
           answer->start();
