@@ -30,14 +30,6 @@ class BusyLine : public MainWindow {
     ASSERT_TRUE(out.isValid());
   }
 
-  QByteArray FileBytes(const QString& relative) {
-    QFile f(out.filePath(relative));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-  QByteArray Memory(int bank, int index) {
-    auto lock = session->Lock();
-    return session->Unit().Preset(bank, index);
-  }
   QString FileName(int bank, int index) {
     return MakeValidFileName(QuickTitle(AsBytes(Memory(bank, index))) + ".zqn" +
                              PresetNumberText(index + 1));
@@ -81,8 +73,6 @@ class BusyLine : public MainWindow {
     std::lock_guard lock(logMutex);
     traffic.clear();
   }
-
-  QTemporaryDir out;
 };
 
 // Answers the store prompt as soon as it is up: OK (sending the preset first or not) while `ok`

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <mutex>
@@ -56,8 +57,19 @@ class MainWindow : public ::testing::Test {
     QTest::qWait(30);
   }
   QString Status() { return window->StatusText(0); }
+  // A file below the test's output folder, empty when it cannot be read.
+  QByteArray FileBytes(const QString& relative) {
+    QFile f(out.filePath(relative));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  // A preset as the simulated unit holds it.
+  QByteArray Memory(int bank, int index) {
+    auto lock = session->Lock();
+    return session->Unit().Preset(bank, index);
+  }
 
   QTemporaryDir dir;
+  QTemporaryDir out;  // where backups and listings go
   TkxRegUtil reg;
   std::shared_ptr<TInProcessMidi> drivers;
   std::shared_ptr<TSimulatorSession> session;

@@ -31,14 +31,6 @@ class Sequencer : public MainWindow {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, timeoutMs));
   }
 
-  QByteArray FileBytes(const QString& relative) {
-    QFile f(out.filePath(relative));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-  QByteArray Memory(int bank, int index) {
-    auto lock = session->Lock();
-    return session->Unit().Preset(bank, index);
-  }
   // The name a backup gives the preset; `untitled` stands in for an empty title.
   QString FileName(int bank, int index, const QString& untitled = {}) {
     QString title = QuickTitle(AsBytes(Memory(bank, index)));
@@ -58,8 +50,6 @@ class Sequencer : public MainWindow {
     return lines;
   }
   static QString ListingText(const QString& pdf) { return PdfText(pdf).value_or(QString()); }
-
-  QTemporaryDir out;
 };
 
 TEST_F(Sequencer, BackupOfTwoBanksLaterBanksFromPresetOne) {
