@@ -309,6 +309,28 @@ QString TkxRegUtil::ReadStringAt(const QString& keyPath, const QString& name, bo
   });
 }
 
+QStringList TkxRegUtil::ReadStringsAt(const QString& keyPath, const QStringList& names) {
+  return Translated(ReadPiece(keyPath), [&] {
+    QStringList texts;
+    texts.reserve(names.size());
+    std::unique_ptr<QSettings> settings(OpenKey(keyPath));
+    const bool unreadable = Unreadable(*settings);
+    for (const QString& name : names) {
+      QString text;
+      if (!unreadable && settings->contains(name)) {
+        try {
+          CheckValueName(name);
+          text = ToText(settings->value(name), name);
+        } catch (const ERegistryError&) {
+          text.clear();
+        }
+      }
+      texts.push_back(text);
+    }
+    return texts;
+  });
+}
+
 void TkxRegUtil::WriteStringAt(const QString& keyPath, const QString& name, const QString& value) {
   Translated(WritePiece(keyPath + QLatin1Char(',') + name),
              [&] { WriteValue(keyPath, name, value); });

@@ -71,6 +71,9 @@ class TkxRegUtil : public QObject {
 
   QString ReadStringAt(const QString& keyPath, const QString& name, bool mayCreate = true);
   void WriteStringAt(const QString& keyPath, const QString& name, const QString& value);
+  // Many values of one key at one opening of the store: each name's text, empty where the value
+  // is missing or cannot be read as text. Only a key that cannot be opened raises the error.
+  QStringList ReadStringsAt(const QString& keyPath, const QStringList& names);
 
   // Four integers named by the window's object name (its class name when it has none) followed by
   // ".Top", ".Left", ".Height" and ".Width".

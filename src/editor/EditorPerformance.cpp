@@ -221,30 +221,39 @@ TkxRegUtil& TfrmPresetEditor::ControllerStore() {
 void TfrmPresetEditor::FillControllerNames(QTableWidget* grid) {
   namesFilling_ = true;
   TkxRegUtil& store = ControllerStore();
-  const QString key = store.Path() + QStringLiteral("\\Controllers");
+  // One opening of the store for all the names: a show reads them every time, since another
+  // editor may have renamed a controller meanwhile.
+  static const QStringList rows = [] {
+    QStringList numbers;
+    for (int row = 0; row < ControllerNameCount; ++row) numbers.push_back(QString::number(row));
+    return numbers;
+  }();
+  QStringList names;
+  try {
+    names = store.ReadStringsAt(store.Path() + QStringLiteral("\\Controllers"), rows);
+  } catch (const ERegistryError&) {
+    names.clear();  // an unreadable key reads as no names
+  }
   for (int row = 0; row < ControllerNameCount; ++row) {
-    grid->item(row, 0)->setText(QString::number(row));
-    QString name;
-    try {
-      name = store.ReadStringAt(key, QString::number(row));
-    } catch (const ERegistryError&) {
-      name.clear();  // an unreadable name reads as none
-    }
-    if (name.isEmpty()) name = BuiltInControllerName(row);
-    grid->item(row, 1)->setText(name);
+    grid->item(row, 0)->setText(rows[row]);
+    const QString name = row < names.size() ? names[row] : QString();
+    grid->item(row, 1)->setText(name.isEmpty() ? BuiltInControllerName(row) : name);
   }
   // The numbers keep their width; the names take the rest of the grid, at least as much as the
   // widest built-in name needs (the grid may be laid out while its page is hidden, when its
-  // viewport still has no width of its own).
-  const QFontMetrics fm = grid->fontMetrics();
-  const int numberWidth = fm.horizontalAdvance(QStringLiteral("XXXX")) + 8;
-  int namesWidth = 0;
-  for (int row = 0; row < ControllerNameCount; ++row)
-    namesWidth = std::max(namesWidth, fm.horizontalAdvance(BuiltInControllerName(row)) + 10);
-  grid->setColumnWidth(0, numberWidth);
-  grid->setColumnWidth(1, namesWidth);
+  // viewport still has no width of its own). The widths follow the grid's font alone.
+  if (grid->font() != namesFont_ || namesWidth_ == 0) {
+    namesFont_ = grid->font();
+    const QFontMetrics fm = grid->fontMetrics();
+    numberWidth_ = fm.horizontalAdvance(QStringLiteral("XXXX")) + 8;
+    namesWidth_ = 0;
+    for (int row = 0; row < ControllerNameCount; ++row)
+      namesWidth_ = std::max(namesWidth_, fm.horizontalAdvance(BuiltInControllerName(row)) + 10);
+  }
+  grid->setColumnWidth(0, numberWidth_);
+  grid->setColumnWidth(1, namesWidth_);
   grid->horizontalHeader()->setStretchLastSection(true);
-  grid->setMinimumWidth(numberWidth + namesWidth + grid->verticalScrollBar()->sizeHint().width() +
+  grid->setMinimumWidth(numberWidth_ + namesWidth_ + grid->verticalScrollBar()->sizeHint().width() +
                         2 * grid->frameWidth());
   namesFilling_ = false;
 }

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -380,6 +381,9 @@ void TfrmPresetEditor::RefreshPerformanceAssignments() {
 }
 
 void TfrmPresetEditor::InstallChangeCallbacks() {
+  // The controls are made with the window and live as long as it does.
+  if (callbacksInstalled_) return;
+  callbacksInstalled_ = true;
   const auto callback = [this] { BoundControlChanged(); };
   for (TkxTrackBar* c : findChildren<TkxTrackBar*>()) c->SetChangeCallback(callback);
   for (TkxRadioGroup* c : findChildren<TkxRadioGroup*>()) c->SetChangeCallback(callback);
@@ -387,6 +391,12 @@ void TfrmPresetEditor::InstallChangeCallbacks() {
 }
 
 void TfrmPresetEditor::FormShow() {
+  // Every control is set anew: one repaint at the end instead of one per control and page.
+  const bool repaint = updatesEnabled();
+  if (repaint) setUpdatesEnabled(false);
+  const auto resume = qScopeGuard([this, repaint] {
+    if (repaint) setUpdatesEnabled(true);
+  });
   loading_ = true;
   {
     // The field shows the title as stored; its character rule is for what the user types.

@@ -8,6 +8,7 @@
 // The window never touches the MIDI ports: whoever opens it hands it OnSendPreset, OnSendRaw and
 // OnGetPresetNo. Closing hides it; the opener may reset and reuse it for the next preset.
 
+#include <QFont>
 #include <QPrinter>
 #include <QString>
 #include <QWidget>
@@ -285,6 +286,10 @@ class TfrmPresetEditor : public QWidget {
   bool rangeEdit_ = false;
   bool perfUpdating_ = false;  // the page moves its own controls: no edit of the entry
   bool namesFilling_ = false;
+  QFont namesFont_;  // the controller grid's widths below were measured in this font
+  int numberWidth_ = 0;
+  int namesWidth_ = 0;
+  bool callbacksInstalled_ = false;
   std::array<bool, 9> vexaEnabled_{};  // each Vexa box's family was in the chain at last look
   std::vector<const TParamControl*> paramControls_;  // per item of lbxParamNames
   std::unique_ptr<TkxRegUtil> ownSettings_;

@@ -173,6 +173,10 @@ TEST_F(RegUtilTest, SubKeysAreSeparateFromThePath) {
   EXPECT_EQ(reg.ReadStringAt("/SOFTWARE/Marvandel/ZQN-Tarvo/Controllers", "4").toStdString(),
             "Foot pedal");
   EXPECT_EQ(Raw("Controllers/4").toString().toStdString(), "Foot pedal");
+  // Read together, each name gets its own value and a missing one reads empty, in order.
+  reg.WriteStringAt(controllers, "6", "Expression");
+  EXPECT_EQ(reg.ReadStringsAt(controllers, {"6", "5", "4"}),
+            (QStringList{"Expression", QString(), "Foot pedal"}));
 }
 
 TEST_F(RegUtilTest, FailuresNameTheValueAndTheOperation) {
