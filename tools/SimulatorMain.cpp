@@ -58,16 +58,25 @@ int main(int argc, char** argv) {
                           "ZQN Tarvo Unit");
   QCommandLineOption channel("channel", "The unit's device channel, 0..15 (default 0).", "n", "0");
   QCommandLineOption preKinetic("pre-kinetic", "Behave as an older single-bank unit.");
-  QCommandLineOption paced("paced", "Reply at DIN MIDI speed (320 us per byte).");
+  QCommandLineOption paced("paced",
+                           "Receive and reply at DIN MIDI speed (320 us per byte each way).");
   QCommandLineOption loadMs("load-ms", "Milliseconds to load a preset after a select.", "ms", "0");
   QCommandLineOption drop("drop-every", "Drop every n-th reply (0: never).", "n", "0");
   QCommandLineOption chaos("chaos",
                            "Mix noise into the replies (random messages, broken and foreign "
                            "system exclusive, bursts, lost replies), seeded with n (0: none).",
                            "n", "0");
+  QCommandLineOption storeFault(
+      "store-fault", "Every n-th store keeps one wrong byte in the stored preset (0: never).", "n",
+      "0");
+  QCommandLineOption dropOff("drop-off-after",
+                             "Drop off the line after n messages from the program: take and "
+                             "answer nothing more, as with a pulled cable (0: never).",
+                             "n", "0");
   QCommandLineOption log("log", "Print every message in and out with a time stamp.");
   QCommandLineOption state("state", "Keep the unit's memory in this file between runs.", "file");
-  parser.addOptions({api, name, channel, preKinetic, paced, loadMs, drop, chaos, log, state});
+  parser.addOptions({api, name, channel, preKinetic, paced, loadMs, drop, chaos, storeFault,
+                     dropOff, log, state});
   parser.process(app);
 
   QTextStream err(stderr);
@@ -96,6 +105,8 @@ int main(int argc, char** argv) {
     options.PresetLoadMs = parser.value(loadMs).toInt();
     options.DropEveryNth = parser.value(drop).toInt();
     options.ChaosSeed = parser.value(chaos).toUInt();
+    options.StoreFaultEvery = parser.value(storeFault).toInt();
+    options.DropOffAfter = parser.value(dropOff).toInt();
   }
   if (parser.isSet(log)) {
     ports.session->OnLog = [](const QString& line) {

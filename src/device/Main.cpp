@@ -126,6 +126,13 @@ void TfrmMain::BuildPresetsMenu() {
   miNewPreset = miPresets->addAction(QStringLiteral("New preset"));
   miNewPreset->setObjectName(QStringLiteral("miNewPreset"));
   connect(miNewPreset, &QAction::triggered, this, [this] { NewPresetEditor(); });
+  miPresets->addSeparator();
+  miRestore = miPresets->addAction(QStringLiteral("Restore presets from folder..."));
+  miRestore->setObjectName(QStringLiteral("miRestore"));
+  connect(miRestore, &QAction::triggered, this, [this] { RestoreClick(); });
+  miSnapshot = miPresets->addAction(QStringLiteral("Snapshot the whole unit..."));
+  miSnapshot->setObjectName(QStringLiteral("miSnapshot"));
+  connect(miSnapshot, &QAction::triggered, this, [this] { SnapshotClick(); });
   // Opening the menu tests the buffer, which also names the preset in the status bar.
   connect(miPresets, &QMenu::aboutToShow, this,
           [this] { miOpenPreset->setEnabled(BufferHoldsPreset()); });
@@ -282,6 +289,7 @@ bool TfrmMain::DoFormCloseQuery() {
   }
   // The run would go on talking to ports that are about to close.
   if (Running) AbortSequence();
+  RunAbort();
   return true;
 }
 
@@ -308,6 +316,9 @@ void TfrmMain::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
   } else if (key == Qt::Key_C && shift == Qt::ControlModifier && Running) {
     AbortSequence();
     key = 0;
+  } else if (key == Qt::Key_C && shift == Qt::ControlModifier && unitRun_) {
+    RunAbort();
+    key = 0;
   }
 }
 
@@ -315,6 +326,14 @@ void TfrmMain::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
 // Incoming events
 
 int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
+  if (unitRun_) {
+    // A restore, compare or snapshot takes the answer it waits for; any other dump on the line
+    // is nobody's answer and is dropped, as during a backup.
+    if (TakeRunAnswer(*event)) return -1;
+    if (event->HasSysex() &&
+        (event->SysexLength == PresetDumpLength || IsMptDump(event->SysexBytes())))
+      return -1;
+  }
   if (Running) {
     // A request sequence takes a preset dump only as the answer to its own request; anything
     // else on the line (a dump nobody asked for, a broken or overlong message) would be saved in

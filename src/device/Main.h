@@ -5,6 +5,7 @@
 // through which editor windows reach the unit.
 
 #include "device/DeviceState.h"
+#include "device/RestorePlan.h"
 #include "explorer/MIDIExplorer.h"
 
 #include <QList>
@@ -19,6 +20,8 @@ class QPrinter;
 class QProgressBar;
 class QTimer;
 class TfrmBkupOpt;
+class TfrmRestoreOpt;
+class TfrmRunReport;
 class TfrmPresetEditor;
 class TfrmMPTEdit;
 class TPageWriter;
@@ -101,7 +104,19 @@ class TfrmMain : public TfrmMIDIExplorer {
   int NextBank();
   // From the moment a sequence starts until it stops, it alone talks to the unit: every request it
   // makes waits for its own answer, and a second request on the line would take that answer.
-  bool SequenceOwnsLine() const { return Running || starting_; }
+  bool SequenceOwnsLine() const { return Running || starting_ || unitRun_; }
+
+  // ---- Runs over the unit's memory: restore from a backup folder with every preset read back,
+  // compare the unit with a folder, and a snapshot of the whole unit.
+  void RestoreClick();
+  void SnapshotClick();
+  // Shows the restore options; tests replace it to fill in the dialog instead of a user.
+  std::function<bool(TfrmRestoreOpt&)> ExecRestoreOptions;
+  // Shows the report at the end of a run; tests replace it to read the report.
+  std::function<void(TfrmRunReport&)> ExecRunReport;
+  // The slots of the last run, with what became of each.
+  const std::vector<TRunSlot>& RunSlots() const { return runSlots_; }
+  bool UnitRunActive() const { return unitRun_; }
 
   TDeviceState Device;
   bool Running = false;
@@ -139,6 +154,8 @@ class TfrmMain : public TfrmMIDIExplorer {
   QMenu* miPresets = nullptr;
   QAction* miOpenPreset = nullptr;
   QAction* miNewPreset = nullptr;
+  QAction* miRestore = nullptr;
+  QAction* miSnapshot = nullptr;
 
   // Opens the buffer's preset dump in an editor: the first hidden one opened from the buffer,
   // or a new one. Null when the buffer holds no preset dump.
@@ -174,6 +191,7 @@ class TfrmMain : public TfrmMIDIExplorer {
   void PrintListingHead(TPageWriter& w);
   void PrintListingLine(const QString& title);
   void StartProgress();
+  void StartProgressOf(int planned);
   void AdvanceProgress();
 
  private:
@@ -215,4 +233,39 @@ class TfrmMain : public TfrmMIDIExplorer {
   // Counts the sequence's requests; a wait that returns to find it changed has been overtaken (by
   // a time-out's new request, the next preset or the end of the run) and sends nothing.
   quint64 requestSerial_ = 0;
+
+  // A restore, compare or snapshot under way; see MainRestore.cpp.
+  enum class TRunEnd { Running, Cancelled, NoAnswer, PortFailed };
+  enum class TAwaited { Nothing, Preset, Mpt };
+  bool RunStopped() const;
+  void RunAbort();
+  // Sends one message, waits until it has left and then the request delay; false when the run
+  // stopped (the user, the port, the window closing).
+  bool RunSend(const QByteArray& message);
+  bool RunSelectBank(int bank);
+  // Sends the request and waits for its answer, asking again after each time-out; false when the
+  // run stopped or the unit never answered.
+  bool RunAwait(const QByteArray& request, bool mpt, QByteArray& answer);
+  bool RunFetch(int bank, int index, QByteArray& dump);
+  // Takes the event as the answer the run waits for.
+  bool TakeRunAnswer(const TMyMidiEvent& event);
+  void BeginUnitRun(int planned);
+  // Ends the run and says how: "Restore is complete", "... was cancelled", ...
+  QString EndUnitRun(const QString& what);
+  void ShowRunReport(const QString& heading, const QString& ending, bool resumable);
+  QString SaveRunJournal(const TRunJournal& journal, const QString& folder);
+  void RunRestore(const QString& folder, TRunJournal& journal);
+  void RunCompare(const QString& folder);
+  void RunSnapshot(const QString& folder, TRunJournal& journal);
+  QString UnfinishedSnapshot(const QString& parent) const;
+
+  bool unitRun_ = false;
+  TRunEnd runEnd_ = TRunEnd::Running;
+  QString runError_;
+  TAwaited runAwaiting_ = TAwaited::Nothing;
+  QByteArray runAnswer_;
+  int runStartBank_ = -1;
+  bool journalWarned_ = false;
+  std::vector<TRunSlot> runSlots_;
+  QString restoreFolder_;
 };

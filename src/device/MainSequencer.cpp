@@ -357,6 +357,10 @@ void TfrmMain::StartProgress() {
   if (!PreKineticMode)
     for (int b = Device.CurrentBank + 1; b < BankCount; ++b)
       if (BankChosen[b]) planned += LastIndex + 1;
+  StartProgressOf(planned);
+}
+
+void TfrmMain::StartProgressOf(int planned) {
   if (!prgSequence) {
     prgSequence = new QProgressBar(this);
     prgSequence->setObjectName(QStringLiteral("prgSequence"));

@@ -15,19 +15,42 @@ QString HexLine(TBytes bytes) {
 TSimulatorSession::TSimulatorSession() : start_(std::chrono::steady_clock::now()) {}
 
 void TSimulatorSession::Handle(TBytes message, const TSend& send) {
-  std::vector<QByteArray> replies;
-  TSimulatorOptions options;
-  {
-    std::lock_guard lock(mutex_);
-    replies = unit_.Receive(message);
-    options = options_;
-  }
   auto log = [this](const char* direction, TBytes bytes) {
     if (!OnLog) return;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     OnLog(QString("%1 %2 %3").arg(seconds, 10, 'f', 3).arg(direction, HexLine(bytes)));
   };
+  TSimulatorOptions options;
+  {
+    std::lock_guard lock(mutex_);
+    options = options_;
+    ++received_;
+  }
+  if (options.DropOffAfter > 0 && received_ > std::uint64_t(options.DropOffAfter)) {
+    log("x<", message);  // the cable is out: nothing arrives
+    return;
+  }
+  // A message takes its time to arrive on a DIN cable too, before the unit can act on it.
+  if (options.Paced) std::this_thread::sleep_for(WireTime(qsizetype(message.size())));
+  std::vector<QByteArray> replies;
+  {
+    std::lock_guard lock(mutex_);
+    replies = unit_.Receive(message);
+    const bool store = message.size() >= 8 && message[0] == SysExStart &&
+                       message[4] == CmdStorePreset && message[2] == unit_.Channel();
+    if (store && options.StoreFaultEvery > 0 &&
+        ++stores_ % std::uint64_t(options.StoreFaultEvery) == 0) {
+      const int index = (message[6] ? 128 : 0) + message[5];
+      if (index < PresetCount) {
+        // One data byte of the mix off by one bit: still a valid dump, just not the one sent.
+        QByteArray kept = unit_.Preset(unit_.Bank(), index);
+        kept[17] = char(kept[17] ^ 1);
+        unit_.SetPreset(unit_.Bank(), index, kept);
+        if (OnLog) OnLog(QStringLiteral("!! store of preset %1 kept a wrong byte").arg(index + 1));
+      }
+    }
+  }
   log("<-", message);
 
   const bool loadsPreset =

@@ -1,8 +1,8 @@
 #pragma once
 
-// The MIDI cable around the unit simulator: wire-speed pacing, a fault that drops replies, and a
-// traffic log. Used by the in-process device "ZQN Tarvo Simulator" and by the stand-alone
-// simulator on virtual ports.
+// The MIDI cable around the unit simulator: wire-speed pacing both ways, faults (dropped replies,
+// failing stores, a unit that drops off the line), and a traffic log. Used by the in-process device
+// "ZQN Tarvo Simulator" and by the stand-alone simulator on virtual ports.
 
 #include "device/UnitSimulator.h"
 #include "midi/InProcessMidi.h"
@@ -30,6 +30,12 @@ struct TSimulatorOptions {
   // The channel byte of every system-exclusive reply (-1: the unit's own channel), as a unit sends
   // whose replies carry another channel than the one it was addressed on.
   int ReplyChannel = -1;
+  // Every n-th store keeps one wrong byte in the stored preset (0: never), as a unit whose memory
+  // fails now and then would.
+  int StoreFaultEvery = 0;
+  // After this many messages from the program the unit drops off the line: it takes and answers
+  // nothing more, as when its cable is pulled (0: never; setting 0 again plugs it back in).
+  int DropOffAfter = 0;
 };
 
 class TSimulatorSession {
@@ -62,6 +68,8 @@ class TSimulatorSession {
   bool SendNoise(TBytes reply, const TSend& send);
 
   std::uint64_t replies_ = 0;
+  std::uint64_t received_ = 0;
+  std::uint64_t stores_ = 0;
   std::mt19937 chaos_;
   std::uint32_t chaosSeed_ = 0;
   std::chrono::steady_clock::time_point start_;
