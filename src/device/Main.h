@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class QEventLoop;
 class QIODevice;
 class QMenu;
 class QPrinter;
@@ -239,6 +240,9 @@ class TfrmMain : public TfrmMIDIExplorer {
   enum class TAwaited { Nothing, Preset, Mpt };
   bool RunStopped() const;
   void RunAbort();
+  // Lets events run until `done` holds, the time-out passes or the run stops.
+  bool RunWaitFor(const std::function<bool()>& done, int timeoutMs);
+  void RunWake();
   // Sends one message, waits until it has left and then the request delay; false when the run
   // stopped (the user, the port, the window closing).
   bool RunSend(const QByteArray& message);
@@ -266,6 +270,7 @@ class TfrmMain : public TfrmMIDIExplorer {
   QByteArray runAnswer_;
   int runStartBank_ = -1;
   bool journalWarned_ = false;
+  QEventLoop* runWake_ = nullptr;
   std::vector<TRunSlot> runSlots_;
   QString restoreFolder_;
 };

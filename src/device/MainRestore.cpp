@@ -12,8 +12,10 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -50,6 +52,28 @@ void TfrmMain::RunAbort() {
   if (unitRun_ && runEnd_ == TRunEnd::Running) runEnd_ = TRunEnd::Cancelled;
 }
 
+bool TfrmMain::RunWaitFor(const std::function<bool()>& done, int timeoutMs) {
+  // Woken at once by the answer or by the port's report that a message has left, so the wait
+  // adds no slice of its own to every message of a long run.
+  const qint64 start = TickCount();
+  QEventLoop* outer = runWake_;
+  const auto restore = qScopeGuard([this, outer] { runWake_ = outer; });
+  while (!done() && !RunStopped()) {
+    const qint64 left = timeoutMs - (TickCount() - start);
+    if (left <= 0) return false;
+    QEventLoop loop;
+    runWake_ = &loop;
+    QTimer::singleShot(int(std::min<qint64>(left, 10)), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+    runWake_ = outer;
+  }
+  return done();
+}
+
+void TfrmMain::RunWake() {
+  if (runWake_) runWake_->quit();
+}
+
 bool TfrmMain::RunSend(const QByteArray& message) {
   if (RunStopped()) return false;
   TMidiOutput* out = MidiOutput();
@@ -67,15 +91,13 @@ bool TfrmMain::RunSend(const QByteArray& message) {
   }
   // The pause counts from the moment the message has left: a long dump on a slow line takes a
   // good part of the pause to arrive, and the unit needs the whole pause after it.
-  const qint64 start = TickCount();
-  while (out->PendingLongMessages() > 0 && TickCount() - start < RequestTimeoutMs) {
-    Delay(1);
-    if (RunStopped()) return false;
-    if (MidiOutput() != out || !out->IsOpen()) {
-      runEnd_ = TRunEnd::PortFailed;
-      runError_ = QStringLiteral("MIDI Out device not available");
-      return false;
-    }
+  RunWaitFor([&] { return out->PendingLongMessages() == 0 || MidiOutput() != out; },
+             RequestTimeoutMs);
+  if (RunStopped()) return false;
+  if (MidiOutput() != out || !out->IsOpen()) {
+    runEnd_ = TRunEnd::PortFailed;
+    runError_ = QStringLiteral("MIDI Out device not available");
+    return false;
   }
   Delay(RequestDelay);
   return !RunStopped();
@@ -111,9 +133,7 @@ bool TfrmMain::RunAwait(const QByteArray& request, bool mpt, QByteArray& answer)
       runError_ = e.Message();
       return false;
     }
-    const qint64 start = TickCount();
-    while (runAnswer_.isEmpty() && !RunStopped() && TickCount() - start < RequestTimeoutMs)
-      Delay(1);
+    RunWaitFor([this] { return !runAnswer_.isEmpty(); }, RequestTimeoutMs);
     if (RunStopped()) return false;
     if (!runAnswer_.isEmpty()) {
       answer = runAnswer_;
@@ -139,6 +159,7 @@ bool TfrmMain::TakeRunAnswer(const TMyMidiEvent& event) {
   if (!dump && !table) return false;
   runAnswer_ = event.Sysex;
   runAwaiting_ = TAwaited::Nothing;
+  RunWake();
   return true;
 }
 
@@ -151,6 +172,7 @@ void TfrmMain::BeginUnitRun(int planned) {
   // The unit's bank is not known for sure: the first slot selects its own.
   Device.CurrentBank = -1;
   StartProgressOf(planned);
+  if (TMidiOutput* out = MidiOutput()) out->Onmidioutput = [this](TMidiOutput*) { RunWake(); };
   LogSequenceLine(QStringLiteral("Press Ctrl-c to abort"));
   ShowStatus(QStringLiteral("Press Ctrl-c to abort"));
 }
@@ -167,6 +189,7 @@ QString TfrmMain::EndUnitRun(const QString& what) {
     }
   }
   Device.CurrentBank = runStartBank_;
+  if (TMidiOutput* out = MidiOutput()) out->Onmidioutput = nullptr;
   unitRun_ = false;
   runAwaiting_ = TAwaited::Nothing;
   if (prgSequence) prgSequence->hide();

@@ -24,6 +24,8 @@
 #include "device/BkupOpt.h"
 #include "device/Main.h"
 #include "device/PickList.h"
+#include "device/RestoreOpt.h"
+#include "device/RunReport.h"
 #include "device/SimulatorDevice.h"
 #include "device/StorePrompt.h"
 #include "editor/PresetEditor.h"
@@ -232,6 +234,30 @@ TEST_F(Layout, DialogsAtDefaultAndSmallestSize) {
       EXPECT_EQ(table.grdMPT->horizontalHeaderItem(c)->textAlignment(),
                 table.grdMPT->item(0, c)->textAlignment())
           << "program table editor: heading of column " << c + 1;
+  }
+  {
+    TfrmRestoreOpt restore;
+    restore.SetFolder(QDir::homePath());
+    both(&restore, QStringLiteral("restore options"), QStringLiteral("restore-options"));
+  }
+  {
+    std::vector<TRunSlot> runSlots(3);
+    runSlots[0] = {0, 0, {}, {}, QStringLiteral("Clean Chorus A001"), TSlotState::Verified,
+                   1, 0, {}};
+    runSlots[1] = {0,
+                   1,
+                   {},
+                   {},
+                   QStringLiteral("Warm Lead A002"),
+                   TSlotState::Retried,
+                   2,
+                   0,
+                   QStringLiteral("2 stores")};
+    runSlots[2] = {1, 199, {}, {}, QString(), TSlotState::NotReached, 0, 0, {}};
+    TfrmRunReport report(QStringLiteral("Restore from \"/home/guitarist/Backups/May\"\nRestore was "
+                                        "cancelled."),
+                         runSlots, false);
+    both(&report, QStringLiteral("run report"), QStringLiteral("run-report"));
   }
   {
     TfrmMPTRptOpt report;

@@ -2,6 +2,8 @@
 #include "app/kxUtility.h"
 #include "device/BkupOpt.h"
 #include "device/Main.h"
+#include "device/RestoreOpt.h"
+#include "device/RunReport.h"
 #include "device/StorePrompt.h"
 #include "device/UnitSimulator.h"
 #include "editor/PresetEditor.h"
@@ -18,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <map>
 
 namespace {
 
@@ -248,6 +251,121 @@ TEST(SimulatorOverJack, CommandsDuringABackupNeverReachTheUnit) {
       ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
       EXPECT_EQ(f.readAll(), unit.Preset(bank, i)) << bank << " " << i;
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A restore from a folder into the stand-alone simulator, which is stopped and started again in
+// the middle of it: the run ends saying the unit did not answer, and once the ports are opened
+// again Resume completes it. Afterwards the unit's memory (its state file) equals the files, the
+// safety copy holds what was overwritten, and no preset was stored twice.
+TEST(SimulatorOverJack, ARestoreSurvivesTheUnitStoppingAndResumesWhenItIsBack) {
+  if (!JackServerRunning()) GTEST_SKIP() << "no JACK server running (./zqn test starts one)";
+  QTemporaryDir dir;
+  const QString state = dir.filePath("unit.state");
+  const QString backup = dir.filePath("backup");
+  constexpr int kCount = 20;
+  QDir().mkpath(backup + "/Bank A");
+  for (int i = 0; i < kCount; ++i) {
+    QFile f(backup + "/Bank A/From C " + QString::number(i) + ".zqn" + PresetNumberText(i + 1));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(TUnitSimulator::FactoryPreset(2, i));
+  }
+  const QStringList args = {"--log", "--state", state};
+  QProcess sim;
+  ASSERT_TRUE(StartSimulator(sim, "ZQN Restore Unit", args));
+  QByteArray simLog;
+
+  TkxRegUtil reg;
+  reg.SetStorageFolder(dir.path());
+  reg.SetPath(QStringLiteral("\\SOFTWARE\\Marvandel/ZQN-Tarvo"));
+  reg.WriteString("MIDI_IN", "ZQN Restore Unit Out:MIDI Out");
+  reg.WriteString("MIDI_OUT", "ZQN Restore Unit:MIDI In");
+  reg.WriteInteger("ZQNReqDelay", 20);
+  TScriptedDialogs dialogs;
+
+  auto system = TRtMidiDriver::Create("ZQN-Tarvo-Restore");
+  QString safety;
+  std::vector<TRunSlot> runSlots;
+  {
+    TfrmMain window(nullptr, system->In(), system->Out());
+    window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
+    window.RequestTimeoutMs = 400;
+    window.ExecRunReport = [&](TfrmRunReport& r) { runSlots = r.Slots(); };
+    auto plan = [&](TfrmRestoreOpt::TMode mode) {
+      window.ExecRestoreOptions = [&, mode](TfrmRestoreOpt& d) {
+        d.SetFolder(backup);
+        for (int b = 1; b < 4; ++b) d.SetBank(b, false);
+        d.SetRange(1, kCount);
+        if (mode == TfrmRestoreOpt::TMode::Restore) safety = d.SafetyFolder();
+        d.Choose(mode);
+        return d.result() == QDialog::Accepted;
+      };
+      dialogs->PlanButton(QMessageBox::Yes);
+    };
+
+    // Five stores in, the unit goes away and comes back a moment later.
+    bool restarted = false;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      simLog += sim.readAll();
+      if (restarted || simLog.count(" <- F0 1A 00 15 0A ") < 5) return;
+      restarted = true;
+      sim.terminate();
+      sim.waitForFinished(10000);
+      simLog += sim.readAll();
+      ASSERT_TRUE(StartSimulator(sim, "ZQN Restore Unit", args));
+    });
+    watch.start();
+    plan(TfrmRestoreOpt::TMode::Restore);
+    window.miRestore->trigger();
+    watch.stop();
+    ASSERT_TRUE(restarted);
+    EXPECT_TRUE(window.StatusText(0).startsWith("Restore stopped: the unit did not answer"))
+        << window.StatusText(0).toStdString();
+
+    // The user opens the ports again, then resumes.
+    window.MidiOutput()->Close();
+    window.MidiOutput()->Open();
+    window.MidiInput()->Close();
+    window.MidiInput()->Open();
+    window.MidiInput()->Start();
+    plan(TfrmRestoreOpt::TMode::Resume);
+    window.miRestore->trigger();
+    EXPECT_TRUE(window.StatusText(0).startsWith("Restore is complete"))
+        << window.StatusText(0).toStdString();
+    QTest::qWait(200);
+    simLog += sim.readAll();
+    window.close();
+  }
+  sim.terminate();
+  ASSERT_TRUE(sim.waitForFinished(10000));
+  simLog += sim.readAll();
+  EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
+
+  ASSERT_EQ(runSlots.size(), std::size_t(kCount));
+  for (const TRunSlot& s : runSlots)
+    EXPECT_TRUE(s.State == TSlotState::Verified || s.State == TSlotState::Skipped) << s.Key();
+  TUnitSimulator unit;
+  ASSERT_TRUE(unit.LoadState(state));
+  for (int i = 0; i < kCount; ++i)
+    EXPECT_EQ(unit.Preset(0, i), TUnitSimulator::FactoryPreset(2, i)) << i;
+  std::map<QString, int> stores;
+  for (const QString& line : QString::fromLatin1(simLog).split('\n').filter(" <- F0 1A 00 15 0A "))
+    ++stores[line.mid(line.indexOf(" <- ") + 4)];
+  EXPECT_EQ(stores.size(), std::size_t(kCount));
+  for (const auto& [message, count] : stores) EXPECT_EQ(count, 1) << message.toStdString();
+  const QStringList copies = QDir(safety + "/Bank A").entryList(QDir::Files);
+  ASSERT_EQ(copies.size(), kCount);
+  for (const QString& name : copies) {
+    QFile f(safety + "/Bank A/" + name);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), TUnitSimulator::FactoryPreset(0, name.right(3).toInt() - 1))
+        << name.toStdString();
   }
 }
 
