@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QIODevice;
 class QMenu;
@@ -160,6 +161,11 @@ class TfrmMain : public TfrmMIDIExplorer {
  protected:
   // Incoming events: dumps for a running sequence, parameter reports, the rest to the monitor.
   int HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) override;
+  // A preset dump's line names the preset: its title in double quotes.
+  QString LogLineNote(const TMyMidiEvent& event) const override;
+  // After a batch that brought a preset dump the user did not get by a backup or listing: how to
+  // open it in an editor, instead of the byte count.
+  QString ReceivedStatus(int length) override;
   void timPresetReqTimer();
   void LogSequenceLine(const QString& text);
   int RequestKey() const { return Device.CurrentBank * 256 + PresetIndex; }
@@ -215,4 +221,6 @@ class TfrmMain : public TfrmMIDIExplorer {
   // Counts the sequence's requests; a wait that returns to find it changed has been overtaken (by
   // a time-out's new request, the next preset or the end of the run) and sends nothing.
   quint64 requestSerial_ = 0;
+  // The title of a preset dump logged in the batch now being taken from the port, if any.
+  std::optional<QString> receivedPresetTitle_;
 };
