@@ -6,6 +6,7 @@
 #include "app/kxUtility.h"
 #include "editor/PresetEditor.h"
 #include "mpt/MPTEdit.h"
+#include "preset/Preset.h"
 #include "preset/PresetError.h"
 
 #include <QAction>
@@ -325,6 +326,21 @@ void TfrmMain::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
 // ---------------------------------------------------------------------------------------------
 // Incoming events
 
+namespace {
+
+// The title of the preset a received dump holds, as the editor will show it.
+QString PresetTitle(const TMyMidiEvent& event) {
+  TPreset preset;
+  try {
+    preset.LoadFromImage(event.SysexBytes());
+  } catch (const EPresetError&) {
+    return {};
+  }
+  return preset.Title;
+}
+
+}  // namespace
+
 int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
   if (unitRun_) {
     // A restore, compare or snapshot takes the answer it waits for; any other dump on the line
@@ -356,8 +372,35 @@ int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
       if (!report->Status.isEmpty()) ShowStatus(report->Status);
       return -1;
     }
+    // Most likely the answer to F10: the status of this batch will say how to open it.
+    if (IsPresetDump(event->SysexBytes())) receivedPresetTitle_ = PresetTitle(*event);
   }
   return LogMidiEvent(std::move(event));
+}
+
+QString TfrmMain::LogLineNote(const TMyMidiEvent& event) const {
+  if (!event.HasSysex() || !IsPresetDump(event.SysexBytes())) return {};
+  return QLatin1Char('"') + PresetTitle(event) + QLatin1Char('"');
+}
+
+QString TfrmMain::ReceivedStatus(int length) {
+  if (!receivedPresetTitle_) return TfrmMIDIExplorer::ReceivedStatus(length);
+  const QString preset =
+      QStringLiteral("Preset \"") + *receivedPresetTitle_ + QStringLiteral("\" received: ");
+  receivedPresetTitle_.reset();
+  // The double-click on its line does what the user has set it to do.
+  switch (LogAction()) {
+    case laEdit:
+      return preset + QStringLiteral("double-click its line to open it in the editor");
+    case laSend:
+      return preset + QStringLiteral(
+                          "to edit it, set the log's double-click action to \"Open in Editor\" "
+                          "and double-click its line");
+    default:
+      return preset + QStringLiteral(
+                          "double-click its line, then \"Presets\" \u2192 \"Open current file in "
+                          "editor\" or the buffer's \"Edit...\"");
+  }
 }
 
 bool TfrmMain::TakeSequenceDump(const QByteArray& dump) {

@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QEventLoop;
 class QIODevice;
@@ -178,6 +179,11 @@ class TfrmMain : public TfrmMIDIExplorer {
  protected:
   // Incoming events: dumps for a running sequence, parameter reports, the rest to the monitor.
   int HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) override;
+  // A preset dump's line names the preset: its title in double quotes.
+  QString LogLineNote(const TMyMidiEvent& event) const override;
+  // After a batch that brought a preset dump the user did not get by a backup or listing: how to
+  // open it in an editor, instead of the byte count.
+  QString ReceivedStatus(int length) override;
   void timPresetReqTimer();
   void LogSequenceLine(const QString& text);
   int RequestKey() const { return Device.CurrentBank * 256 + PresetIndex; }
@@ -273,4 +279,7 @@ class TfrmMain : public TfrmMIDIExplorer {
   QEventLoop* runWake_ = nullptr;
   std::vector<TRunSlot> runSlots_;
   QString restoreFolder_;
+
+  // The title of a preset dump logged in the batch now being taken from the port, if any.
+  std::optional<QString> receivedPresetTitle_;
 };

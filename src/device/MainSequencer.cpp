@@ -136,6 +136,9 @@ void TfrmMain::StartSequence(bool save) {
   PresetIndex = first - 1;
   LastIndex = last - 1;
   Running = true;
+  // From here the run itself owns the line, and gives it back when it stops, even while the waits
+  // of its first request, inside which it may have run to its end, are still returning.
+  starting_ = false;
   requested_.clear();
   lastTakenKey_ = -1;
   LastRequestTime = TickCount();

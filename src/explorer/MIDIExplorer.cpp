@@ -31,12 +31,16 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -50,6 +54,70 @@ QAction* NewAction(QObject* owner, const char* name, const QString& text) {
   auto* a = new QAction(text, owner);
   a->setObjectName(QString::fromLatin1(name));
   return a;
+}
+
+// The explorer's splitter: once the window has its final size and the page control its remembered
+// width, the two panes share every later change of the window's width in proportion to their
+// widths, each kept at its minimum. Until then the editor alone takes the changes, so the page
+// width restored at start-up is exactly the one saved.
+class TPaneSplitter : public QSplitter {
+ public:
+  using QSplitter::QSplitter;
+  // The panes' present widths become the proportion of later resizes.
+  void KeepShares() {
+    const QList<int> widths = sizes();
+    const int total = widths.value(0) + widths.value(1);
+    share_ = count() == 2 && total > 0 ? double(widths.value(1)) / total : -1.0;
+  }
+  // Sets the second pane's width; the first takes the rest of the room.
+  void SetSecondWidth(int width) {
+    const QList<int> widths = sizes();
+    const int total = widths.value(0) + widths.value(1);
+    setSizes({std::max(MinimumWidth(0), total - width), width});
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QSplitter::resizeEvent(e);
+    if (share_ < 0 || count() != 2) return;
+    const QList<int> widths = sizes();
+    const int total = widths.value(0) + widths.value(1);
+    const int min0 = MinimumWidth(0);
+    const int min1 = MinimumWidth(1);
+    if (total < min0 + min1) return;
+    // From the proportion kept, not from the last widths, so that shrinking and growing back
+    // gives the same panes and rounding never drifts.
+    const int second =
+        std::clamp(static_cast<int>(std::lround(share_ * total)), min1, total - min0);
+    if (second != widths.value(1)) setSizes({total - second, second});
+  }
+
+ private:
+  int MinimumWidth(int i) const {
+    const QWidget* w = widget(i);
+    if (!w) return 0;
+    return w->minimumWidth() > 0 ? w->minimumWidth() : w->minimumSizeHint().width();
+  }
+  double share_ = -1.0;  // the second pane's part of the room; negative until kept
+};
+
+// What an item view adds to the width of a line of text in one of its rows (the text margins of
+// the style).
+int ItemTextMargin(const QListView* view) {
+  QStyleOptionViewItem option;
+  option.initFrom(view);
+  option.font = view->font();
+  option.fontMetrics = view->fontMetrics();
+  option.features = QStyleOptionViewItem::HasDisplay;
+  option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+  option.text = QStringLiteral("X");
+  const int item =
+      view->style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), view).width();
+  return std::max(0, item - view->fontMetrics().horizontalAdvance(option.text));
+}
+
+TPaneSplitter* PaneSplitter(QSplitter* splitter) {
+  return static_cast<TPaneSplitter*>(splitter);
 }
 
 QMenu* NewMenu(QWidget* owner, const char* name, const QString& title) {
@@ -88,7 +156,7 @@ TfrmMIDIExplorer::~TfrmMIDIExplorer() {
 }
 
 void TfrmMIDIExplorer::CreateControls() {
-  splVertical = new QSplitter(Qt::Horizontal, this);
+  splVertical = new TPaneSplitter(Qt::Horizontal, this);
   splVertical->setObjectName(QStringLiteral("splVertical"));
   splVertical->setChildrenCollapsible(false);
   setCentralWidget(splVertical);
@@ -114,15 +182,22 @@ void TfrmMIDIExplorer::CreateControls() {
   splVertical->setStretchFactor(0, 1);
   splVertical->setStretchFactor(1, 0);
   splVertical->setSizes({822 - DesignPageWidth, DesignPageWidth});
-  connect(splVertical, &QSplitter::splitterMoved, this,
-          [this] { pendingPageWidth_ = pgcTab->width(); });
+  connect(splVertical, &QSplitter::splitterMoved, this, [this] {
+    pendingPageWidth_ = pgcTab->width();
+    PaneSplitter(splVertical)->KeepShares();
+  });
 
   log_ = new TMonitorLog(this);
   lbxLog = new QListView(tsMonitor);
   lbxLog->setObjectName(QStringLiteral("lbxLog"));
   lbxLog->setModel(log_);
-  // One height for every line lets the view lay out 500 lines without measuring each.
+  // One size for every line lets the view lay out 500 lines without measuring each; the model
+  // gives that size the widest line's width, so a long line is never cut at the pane's edge.
   lbxLog->setUniformItemSizes(true);
+  log_->SetLineWidth([this, margin = -1](const QString& text) mutable {
+    if (margin < 0) margin = ItemTextMargin(lbxLog);
+    return lbxLog->fontMetrics().horizontalAdvance(text) + margin;
+  });
   // A click toggles a line, so the user can gather lines while new ones keep arriving.
   lbxLog->setSelectionMode(QAbstractItemView::MultiSelection);
   lbxLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -542,8 +617,10 @@ void TfrmMIDIExplorer::FormClose() {
 void TfrmMIDIExplorer::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
   if (!e->spontaneous()) {
-    // The page control keeps its width; the editor takes what is left.
-    splVertical->setSizes({std::max(50, width() - pendingPageWidth_), pendingPageWidth_});
+    // The window has its size now: the page control gets its remembered width and the editor
+    // what is left; from here on both share the window's changes.
+    PaneSplitter(splVertical)->SetSecondWidth(pendingPageWidth_);
+    PaneSplitter(splVertical)->KeepShares();
     FormShow();
   }
 }
@@ -573,10 +650,18 @@ void TfrmMIDIExplorer::closeEvent(QCloseEvent* e) {
 void TfrmMIDIExplorer::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
   if (!isVisible()) return;
+  // The panes have shared the change by now (the splitter is laid out before this runs); a
+  // later showing keeps the widths they have.
+  pendingPageWidth_ = pgcTab->width();
   statusPanel0_->setMaximumWidth(std::max(50, static_cast<int>(std::lround(width() * 0.8))));
 }
 
 bool TfrmMIDIExplorer::eventFilter(QObject* watched, QEvent* e) {
+  // Every key press is announced by its shortcut check and followed by its release: the next
+  // press is a new one even when it comes in the same memory, as presses made one after the
+  // other usually do.
+  if (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyRelease)
+    previewedKey_ = nullptr;
   if (e->type() == QEvent::KeyPress && watched->isWidgetType()) {
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() == this) {
@@ -770,10 +855,19 @@ int TfrmMIDIExplorer::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
 
 int TfrmMIDIExplorer::LogMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
   if (LogCount() > MaxLogLines - 1) DeleteLogItem(0);
-  const QString line = MonitorLineText(*event, MaxLogLineLength);
+  const QString note = LogLineNote(*event);
+  TNotedLine line;
+  if (note.isEmpty()) {
+    line.Line = MonitorLineText(*event, MaxLogLineLength);
+  } else {
+    line = NotedLineText(*event, note, ShownLogLineLength, MaxLogLineLength);
+  }
   const int length = MidiEventLength(*event);
-  AddLogLine(line);
-  if (LogCount() > 0) log_->Attach(LogCount() - 1, std::move(event));
+  AddLogLine(line.Line);
+  if (LogCount() > 0) {
+    if (!line.Full.isEmpty()) log_->SetFullText(LogCount() - 1, line.Full);
+    log_->Attach(LogCount() - 1, std::move(event));
+  }
   if (pgcTab->currentWidget() != tsMonitor && !monitorMarked_) {
     pgcTab->setTabText(pgcTab->indexOf(tsMonitor), kMonitorCaptionNew);
     monitorMarked_ = true;
@@ -781,10 +875,17 @@ int TfrmMIDIExplorer::LogMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
   return length;
 }
 
+QString TfrmMIDIExplorer::LogLineNote(const TMyMidiEvent&) const {
+  return {};
+}
+
+QString TfrmMIDIExplorer::ReceivedStatus(int length) {
+  return QStringLiteral("Received ") + QString::number(length) + QStringLiteral(" MIDI in bytes");
+}
+
 void TfrmMIDIExplorer::ShowReceivedStatus(int length) {
   // One status per batch: the text of the last event is what stays visible anyway.
-  SetStatusPanels(QStringLiteral("Received ") + QString::number(length) +
-                  QStringLiteral(" MIDI in bytes"));
+  SetStatusPanels(ReceivedStatus(length));
 }
 
 void TfrmMIDIExplorer::ScheduleMidiInput() {
@@ -857,7 +958,8 @@ void TfrmMIDIExplorer::pmiCopySelectedTextClick() {
   QString text;
   for (int i = 0; i < log_->Count(); ++i) {
     if (lbxLog->selectionModel()->isRowSelected(i, QModelIndex())) {
-      text += log_->Line(i) + QStringLiteral("\r\n");
+      // A line shown shortened is copied whole.
+      text += log_->FullText(i) + QStringLiteral("\r\n");
     }
   }
   QGuiApplication::clipboard()->setText(text);

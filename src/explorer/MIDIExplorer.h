@@ -61,6 +61,8 @@ class TfrmMIDIExplorer : public QMainWindow {
   // Events taken from the input port before the window lets other work run again.
   static constexpr int MaxEventsPerTurn = 1024;
   static constexpr int DesignPageWidth = 460;
+  // Characters of a log line the monitor shows without scrolling at the window's design size.
+  static constexpr int ShownLogLineLength = 42;
 
   enum TLogAction { laLoadEvent = 0, laEdit = 1, laSend = 2 };
   enum TFileAction { faEdit = 0, faSend = 1 };
@@ -161,10 +163,17 @@ class TfrmMIDIExplorer : public QMainWindow {
   // Decides what becomes of one event taken from the input port; the explorer logs it. Returns
   // the length to report in the status bar, or -1 for an event that is not reported there.
   virtual int HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event);
+  // What the window knows of a received event beyond its bytes, to be seen on its log line (after
+  // as much of the event's own text as leaves it in sight); empty for nothing. The explorer
+  // knows nothing of the kind.
+  virtual QString LogLineNote(const TMyMidiEvent& event) const;
+  // The status after a batch of received events, the last of them `length` bytes long:
+  // "Received N MIDI in bytes".
+  virtual QString ReceivedStatus(int length);
   // Logs one received event as the monitor does (the oldest line goes beyond the cap, the line
   // keeps its event, the monitor page is marked) and returns the event's length in bytes.
   int LogMidiEvent(std::unique_ptr<TMyMidiEvent> event);
-  // "Received N MIDI in bytes", once per batch of events.
+  // ReceivedStatus, once per batch of events.
   void ShowReceivedStatus(int length);
   void showEvent(QShowEvent* e) override;
   void changeEvent(QEvent* e) override;

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 
@@ -34,6 +35,22 @@ void OnNextModal(std::function<void(QWidget*)> act) {
   });
   poll->start(10);
 }
+
+// Records the windows raised while it lives.
+class TRaiseSpy : public QObject {
+ public:
+  TRaiseSpy() { qApp->installEventFilter(this); }
+  ~TRaiseSpy() override { qApp->removeEventFilter(this); }
+  QList<QObject*> Raised;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::ZOrderChange && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow())
+      Raised << watched;
+    return false;
+  }
+};
 
 TEST(ShellFolderId, FollowsTheShellsSpecialFolderNumbers) {
   using L = TBrowseLocation;
@@ -219,6 +236,44 @@ TEST(QtDialogService, MessageBoxReturnsTheClickedButton) {
   request.text = "Bad dump";
   request.buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
   EXPECT_EQ(qt.Message(request), QMessageBox::No);
+}
+
+TEST(QtDialogService, AMessageBoxBelongsToItsOpenerAndComesToTheFront) {
+  // The opener, and another window of the program over it that has the focus (an editor).
+  QWidget opener;
+  opener.setWindowTitle("opener");
+  opener.show();
+  QWidget editor;
+  editor.setWindowTitle("editor");
+  editor.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&opener));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+  editor.activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &editor; }));
+
+  // Raising a window is told to it; there is no stacking offscreen to look at.
+  TRaiseSpy raised;
+  TQtDialogService qt;
+  bool checked = false;
+  OnNextModal([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return raised.Raised.contains(box); }));
+    EXPECT_EQ(box->parentWidget(), &opener);
+    ASSERT_NE(box->windowHandle(), nullptr);
+    EXPECT_EQ(box->windowHandle()->transientParent(), opener.windowHandle());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == box; }));
+    EXPECT_TRUE(box->isActiveWindow());
+    EXPECT_FALSE(editor.isActiveWindow());
+    checked = true;
+    box->button(QMessageBox::Ok)->click();
+  });
+  TMessageRequest request;
+  request.parent = &opener;
+  request.caption = "Sorry...";
+  request.text = "Shown in front";
+  EXPECT_EQ(qt.Message(request), QMessageBox::Ok);
+  EXPECT_TRUE(checked);
 }
 
 TEST(QtDialogService, EscapeOnAMessageBoxIsItsEscapeButton) {

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
@@ -279,6 +280,16 @@ TEST_F(ExplorerWindow, F9SendsTheBufferAndF5RefreshesTheFiles) {
   EXPECT_EQ(w.FileEntries().size(), before + 1);
 }
 
+TEST_F(ExplorerWindow, EveryPressOfAKeyIsSeenByTheWindow) {
+  TTestExplorer& w = Open();
+  SetEditorText("C0 05 ");
+  // Presses one after the other, each to the same control: none is taken for the one before.
+  w.Editor()->setFocus();
+  for (int i = 0; i < 3; ++i) QTest::keyClick(w.Editor(), Qt::Key_F9);
+  EXPECT_EQ(Sent().size(), 3u);
+  EXPECT_EQ(S(w.Editor()->toPlainText()), "C0 05 ");
+}
+
 TEST_F(ExplorerWindow, HelpOpensTheGuideOrSaysWhyNot) {
   TTestExplorer& w = Open();
   QList<QUrl> opened;
@@ -356,6 +367,109 @@ TEST_F(ExplorerWindow, PageWidthIsRestored) {
   w.Child<QSplitter>("splVertical")->setSizes({w.width() - 400, 400});
   w.close();
   EXPECT_EQ(reg.ReadInteger("LPW", true, -1), 400);
+}
+
+TEST_F(ExplorerWindow, PageWidthIsRestoredAtTheSavedWindowSize) {
+  reg.WriteInteger("LPW", 333);
+  reg.WriteInteger("frmMIDIExplorer.Width", 700);
+  reg.WriteInteger("frmMIDIExplorer.Height", 500);
+  TTestExplorer& w = Open();
+  EXPECT_EQ(w.width(), 700);
+  EXPECT_EQ(w.Child<QWidget>("pgcTab")->width(), 333);
+}
+
+TEST_F(ExplorerWindow, NarrowingTheWindowTakesFromBothPanesInProportion) {
+  TTestExplorer& w = Open();
+  auto* buffer = w.Child<QWidget>("memMsgBuf");
+  auto* pages = w.Child<QWidget>("pgcTab");
+  const int buffer0 = buffer->width();
+  const int pages0 = pages->width();
+  ASSERT_EQ(pages0, TfrmMIDIExplorer::DesignPageWidth);
+  const int height = w.height();
+
+  w.resize(w.width() - 200, height);
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return buffer->width() + pages->width() == buffer0 + pages0 - 200; }));
+  const int bufferLoss = buffer0 - buffer->width();
+  const int pagesLoss = pages0 - pages->width();
+  EXPECT_GT(bufferLoss, 0);
+  EXPECT_GT(pagesLoss, 0);
+  // Each pane gives up its own part of the 200 pixels, give or take the rounding.
+  EXPECT_NEAR(pagesLoss, 200.0 * pages0 / (buffer0 + pages0), 2.0);
+  EXPECT_NEAR(bufferLoss, 200.0 * buffer0 / (buffer0 + pages0), 2.0);
+
+  // Growing back gives the panes they had.
+  w.resize(w.width() + 200, height);
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return buffer->width() + pages->width() == buffer0 + pages0; }));
+  EXPECT_EQ(pages->width(), pages0);
+
+  // As narrow as the window goes: neither pane below its minimum.
+  w.resize(1, height);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.width() == w.minimumSizeHint().width(); }));
+  EXPECT_GE(buffer->width(), 50);
+  EXPECT_GE(pages->width(), pages->minimumSizeHint().width());
+}
+
+TEST_F(ExplorerWindow, TheLogScrollsSidewaysToTheEndOfItsWidestLine) {
+  TTestExplorer& w = Open();
+  w.Child<QTabWidget>("pgcTab")->setCurrentWidget(w.Child<QWidget>("tsMonitor"));
+  QListView* log = w.Log();
+  // A long line and then short ones: a view that measured only one line would take the size of
+  // a short one for all.
+  Inject(Sysex(120));
+  Inject({0xC0, 0x01});
+  Inject({0x90, 0x3C, 0x64});
+  WaitForLog(3);
+  const int wide = log->fontMetrics().horizontalAdvance(w.LogLine(0));
+  ASSERT_GT(wide, log->viewport()->width());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return log->horizontalScrollBar()->isVisible(); }));
+  EXPECT_GE(log->horizontalScrollBar()->maximum() + log->viewport()->width(), wide);
+  // Scrolled to its end, the long line's last character is inside the view.
+  log->horizontalScrollBar()->setValue(log->horizontalScrollBar()->maximum());
+  const QRect row = log->visualRect(w.LogModel()->index(0));
+  EXPECT_LE(row.left() + wide, log->viewport()->width());
+
+  // Once the long line is gone, there is nothing to scroll to.
+  w.DeleteLogItem(0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !log->horizontalScrollBar()->isVisible(); }));
+}
+
+TMyMidiEvent SysexEvent(std::size_t length) {
+  const std::vector<std::uint8_t> bytes = Sysex(length);
+  TMyMidiEvent e;
+  e.MidiMessage = 0xF0;
+  e.SysexLength = static_cast<std::uint16_t>(length);
+  e.Sysex = QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(length));
+  return e;
+}
+
+TEST(NotedLineText, KeepsAsManyBytesAsLeaveTheNoteInSight) {
+  const QString ellipsis = QString(QChar(0x2026)) + " ";
+  // A dump and a short note: the bytes that fit before it.
+  const TMyMidiEvent dump = SysexEvent(246);
+  const QString own = MonitorLineText(dump, 255);
+  TNotedLine noted = NotedLineText(dump, "\"Fat Lead\"", 42, 255);
+  EXPECT_EQ(S(noted.Line), S("Sysex (246): F0 01 02 03 04 " + ellipsis + "\"Fat Lead\""));
+  EXPECT_EQ(S(noted.Full), S(own + " \"Fat Lead\""));
+  // A longer note leaves room for fewer bytes; the line still fits.
+  noted = NotedLineText(dump, "\"ABCDEFGHIJKLMNOP\"", 42, 255);
+  EXPECT_EQ(S(noted.Line), S("Sysex (246): F0 01 02 " + ellipsis + "\"ABCDEFGHIJKLMNOP\""));
+  EXPECT_LE(noted.Line.size(), 42);
+  // A note too long for any room keeps one byte, and the line its limit.
+  noted = NotedLineText(dump, QString(300, 'x'), 42, 255);
+  EXPECT_TRUE(noted.Line.startsWith("Sysex (246): F0 " + ellipsis)) << S(noted.Line);
+  EXPECT_EQ(noted.Line.size(), 255);
+  // A short message that fits whole is shown whole, the note after it.
+  const TMyMidiEvent shortOne = SysexEvent(4);
+  noted = NotedLineText(shortOne, "n", 42, 255);
+  EXPECT_EQ(S(noted.Line), "Sysex (4): F0 01 02 F7 n");
+  // A channel message: its text, then the note.
+  TMyMidiEvent program;
+  program.MidiMessage = 0xC0;
+  program.Data1 = 5;
+  noted = NotedLineText(program, "n", 42, 255);
+  EXPECT_EQ(S(noted.Line), S(MonitorLineText(program, 255) + " n"));
 }
 
 TEST_F(ExplorerWindow, ADroppedFileIsLoadedIntoTheBuffer) {

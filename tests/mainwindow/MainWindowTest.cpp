@@ -1,13 +1,29 @@
 #include "MainWindowFixture.h"
+#include "app/DialogService.h"
+#include "device/BkupOpt.h"
+#include "device/DeviceMessages.h"
+#include "editor/PresetEditor.h"
+#include "explorer/MonitorLog.h"
+#include "preset/Preset.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListView>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
+#include <functional>
 
 namespace {
 
@@ -70,14 +86,227 @@ TEST_F(MainWindow, F10PutsTheEditPresetIntoTheMonitor) {
   QTest::keyClick(window.get(), Qt::Key_F10);
   Settle();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() == 2; }, 2000));
-  EXPECT_TRUE(window->LogLine(0).startsWith("Sysex (246): F0 1A 00 15 05 "));
+  EXPECT_TRUE(window->LogLine(0).startsWith("Sysex (246): F0 1A 00 "));
   ASSERT_NE(window->LogEvent(0), nullptr);
   {
     auto lock = session->Lock();
     EXPECT_EQ(window->LogEvent(0)->Sysex, session->Unit().EditBuffer());
   }
   EXPECT_EQ(Received().filter("F0 1A 00 15 45 F7").size(), 2);
-  EXPECT_EQ(Status(), "Received 246 MIDI in bytes");
+  EXPECT_TRUE(Status().startsWith("Preset \"")) << Status().toStdString();
+}
+
+// A preset dump the user asked for with F10, as the monitor and the status bar show it.
+class PresetDumpLine : public MainWindow {
+ protected:
+  // Shows the window at its default size, as a first start does, and lets the online check end.
+  void Show() {
+    Start();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    Settle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Device.PendingQueries == 0; }, 3000));
+  }
+  // Puts a preset with this title into the unit's edit buffer; its dump as the unit sends it.
+  QByteArray EditPresetTitled(const QString& title) {
+    TPreset p;
+    p.Title = title;
+    const TPresetImage image = p.Encode();
+    const QByteArray dump(reinterpret_cast<const char*>(image.data()), int(image.size()));
+    EXPECT_TRUE(IsPresetDump(AsBytes(dump)));
+    auto lock = session->Lock();
+    session->Unit().Receive(AsBytes(dump));
+    EXPECT_EQ(session->Unit().EditBuffer(), dump);
+    return dump;
+  }
+  // F10 and the answer in the monitor; the index of its line.
+  int PressF10() {
+    const int before = window->LogCount();
+    QTest::keyClick(window.get(), Qt::Key_F10);
+    Settle();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->LogCount() == before + 1; }, 3000));
+    window->FlushLogView();
+    return window->LogCount() - 1;
+  }
+  QListView* Log() { return window->findChild<QListView*>("lbxLog"); }
+  void SetLogAction(const char* item) { window->findChild<QAction*>(item)->trigger(); }
+  void DoubleClickLogRow(int row) {
+    window->FlushLogView();
+    const QRect rect = Log()->visualRect(window->LogModel()->index(row));
+    ASSERT_TRUE(rect.isValid()) << "row " << row << " is not shown";
+    QTest::mouseClick(Log()->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(Log()->viewport(), Qt::LeftButton, {}, rect.center());
+  }
+};
+
+TEST_F(PresetDumpLine, TheLineShowsTheDumpsStartAndThePresetsTitle) {
+  Show();
+  const QByteArray dump = EditPresetTitled("Fat Lead");
+  const int row = PressF10();
+  const QString line = window->LogLine(row);
+  EXPECT_EQ(line.toStdString(), "Sysex (246): F0 1A 00 15 05 \u2026 \"Fat Lead\"");
+  // The bytes shown are the start of the event's own text.
+  ASSERT_NE(window->LogEvent(row), nullptr);
+  const QString own = MonitorLineText(*window->LogEvent(row), TfrmMIDIExplorer::MaxLogLineLength);
+  EXPECT_TRUE(own.startsWith(line.left(line.indexOf(QChar(0x2026)))));
+  EXPECT_TRUE(line.size() <= TfrmMIDIExplorer::MaxLogLineLength);
+
+  // The whole event stays with the line: a copy gives all the event's text and the title ...
+  Log()->selectionModel()->select(window->LogModel()->index(row), QItemSelectionModel::Select);
+  window->findChild<QAction*>("pmiCopySelectedText")->trigger();
+  const QString copied = QGuiApplication::clipboard()->text();
+  EXPECT_TRUE(copied.startsWith(own.trimmed())) << copied.toStdString();
+  EXPECT_TRUE(copied.endsWith(" \"Fat Lead\"\r\n")) << copied.toStdString();
+  Log()->clearSelection();
+
+  // ... and a double-click opens all 246 bytes in the editor.
+  SetLogAction("pmiSetLogEdit");
+  DoubleClickLogRow(row);
+  ASSERT_EQ(window->ChildWindows()->Count(), 1);
+  auto* editor = qobject_cast<TfrmPresetEditor*>(window->ChildWindows()->At(0));
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->Preset().Title.toStdString(), "Fat Lead");
+  const TPresetImage image = editor->Preset().Encode();
+  EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(image.data()), int(image.size())), dump);
+  EXPECT_EQ(window->BufferLength(), 246);
+}
+
+TEST_F(PresetDumpLine, ALongTitleIsInSightAtTheDefaultSize) {
+  Show();
+  EditPresetTitled("ABCDEFGHIJKLMNOP");
+  const int row = PressF10();
+  const QString line = window->LogLine(row);
+  EXPECT_TRUE(line.startsWith("Sysex (246): F0 1A 00 ")) << line.toStdString();
+  EXPECT_TRUE(line.endsWith(" \"ABCDEFGHIJKLMNOP\"")) << line.toStdString();
+  // Also once the log is long enough to need its vertical scroll bar.
+  QListView* log = Log();
+  const int room = log->viewport()->width() -
+                   (log->verticalScrollBar()->isVisible()
+                        ? 0
+                        : log->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, log));
+  EXPECT_LE(log->fontMetrics().horizontalAdvance(line), room)
+      << line.toStdString() << " in " << room << " pixels";
+}
+
+TEST_F(PresetDumpLine, TheStatusSaysHowToOpenItForThatBatchOnly) {
+  Show();
+  EditPresetTitled("Fat Lead");
+  PressF10();
+  EXPECT_EQ(Status().toStdString(),
+            "Preset \"Fat Lead\" received: double-click its line, then \"Presets\" \u2192 \"Open "
+            "current file in editor\" or the buffer's \"Edit...\"");
+  // The status bar shows all of it, in at most two lines.
+  auto* panel = window->findChild<QLabel*>("stbStatBarPanel0");
+  ASSERT_NE(panel, nullptr);
+  QTest::qWait(20);
+  const int needed = panel->heightForWidth(panel->width());
+  EXPECT_LE(needed, 2 * panel->fontMetrics().lineSpacing() + 4) << panel->width();
+  EXPECT_GE(panel->height(), needed);
+
+  // The next batch is counted as before.
+  ASSERT_TRUE(unit->Send(std::vector<std::uint8_t>{0xC0, 0x05}));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Status() == "Received 2 MIDI in bytes"; }, 3000))
+      << Status().toStdString();
+
+  // With the double-click set to open the editor, that is the way.
+  SetLogAction("pmiSetLogEdit");
+  PressF10();
+  EXPECT_EQ(Status().toStdString(),
+            "Preset \"Fat Lead\" received: double-click its line to open it in the editor");
+  // With it set to send, the double-click would send the dump back.
+  SetLogAction("pmiSetLogSend");
+  PressF10();
+  EXPECT_EQ(Status().toStdString(),
+            "Preset \"Fat Lead\" received: to edit it, set the log's double-click action to "
+            "\"Open in Editor\" and double-click its line");
+}
+
+// Runs `act` on the next modal dialog once it is open, so the real dialog runs without a person;
+// gives up after a few seconds so a fault cannot hang the run.
+void OnNextModal(std::function<void(QWidget*)> act) {
+  auto* poll = new QTimer;
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(poll, &QTimer::timeout, [poll, tries, act] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->isVisible()) {
+      poll->stop();
+      poll->deleteLater();
+      act(modal);
+    } else if (++*tries > 300) {
+      poll->stop();
+      poll->deleteLater();
+      ADD_FAILURE() << "no modal dialog appeared";
+    }
+  });
+  poll->start(10);
+}
+
+// Records the windows raised while it lives (offscreen there is no stacking to look at).
+class TRaiseSpy : public QObject {
+ public:
+  TRaiseSpy() { qApp->installEventFilter(this); }
+  ~TRaiseSpy() override { qApp->removeEventFilter(this); }
+  QList<QObject*> Raised;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::ZOrderChange && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow())
+      Raised << watched;
+    return false;
+  }
+};
+
+// What the user sees of a dialog the main window opens while an editor lies over it.
+void ExpectInFrontFor(QWidget* dialog, TfrmMain* opener, QWidget* editor, const TRaiseSpy& spy) {
+  EXPECT_EQ(dialog->parentWidget(), opener);
+  ASSERT_NE(dialog->windowHandle(), nullptr);
+  EXPECT_EQ(dialog->windowHandle()->transientParent(), opener->windowHandle());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return spy.Raised.contains(dialog); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog; }));
+  EXPECT_FALSE(editor->isActiveWindow());
+}
+
+TEST_F(MainWindow, DialogsOpenedOverAnEditorComeToTheFront) {
+  Start();
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  Settle();
+  TfrmPresetEditor* editor = window->NewPresetEditor();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+  editor->activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == editor; }));
+  TRaiseSpy raised;
+
+  // The backup options, as the menu opens them.
+  bool seen = false;
+  OnNextModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TfrmBkupOpt*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    ExpectInFrontFor(dialog, window.get(), editor, raised);
+    seen = true;
+    dialog->reject();
+  });
+  window->miGetSaveEach->trigger();
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(Status(), "Procedure cancelled");
+
+  // A message box of the main window's, through the program's own dialogs.
+  editor->activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == editor; }));
+  window->MidiOutput()->Close();
+  TDialogServiceScope qt(std::make_unique<TQtDialogService>());
+  seen = false;
+  OnNextModal([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "MIDI Out device not available");
+    ExpectInFrontFor(box, window.get(), editor, raised);
+    seen = true;
+    box->button(QMessageBox::Ok)->click();
+  });
+  window->miGetCurrentPreset->trigger();
+  EXPECT_TRUE(seen);
 }
 
 TEST_F(MainWindow, BypassAndBankCommandsReachTheUnit) {

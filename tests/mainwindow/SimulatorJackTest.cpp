@@ -69,7 +69,9 @@ TEST(SimulatorOverJack, OnlineCheckAndF10ThroughTheServer) {
     window.DoFormKeyDown(key, Qt::NoModifier);
     EXPECT_EQ(key, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.LogCount() == 1; }, 5000));
-    EXPECT_TRUE(window.LogLine(0).startsWith("Sysex (246): F0 1A 00 15 05 "));
+    EXPECT_TRUE(window.LogLine(0).startsWith("Sysex (246): F0 1A 00 "));
+    ASSERT_NE(window.LogEvent(0), nullptr);
+    EXPECT_TRUE(window.LogEvent(0)->Sysex.startsWith(QByteArray::fromHex("F01A001505")));
     window.close();
   }
   sim.terminate();
