@@ -134,7 +134,8 @@ class ExplorerFixture : public ::testing::Test {
   }
   // Lets the window take what was injected and its view catch up.
   void WaitForLog(int count) {
-    QTRY_COMPARE_WITH_TIMEOUT(window->LogCount(), count, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() == count; }, 5000))
+        << window->LogCount();
     window->FlushLogView();
   }
   std::vector<std::vector<std::uint8_t>> Sent(const QString& device = "Tarvo") {

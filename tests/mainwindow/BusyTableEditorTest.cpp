@@ -49,7 +49,7 @@ TEST_F(BusyTableEditor, OpenEditorsFollowAPreKineticSwitchAndSendTheirTable) {
   editor->SetCell(1, 1, "150");
   {
     TEventStream stream(unit);
-    QTRY_VERIFY_WITH_TIMEOUT(window->LogCount() >= 3, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() >= 3; }, 5000));
     // Program changes 129..200 hold their default presets: nothing is lost, nothing is asked.
     window->miPreKinetic->trigger();
     ASSERT_TRUE(PreKineticMode);
@@ -91,7 +91,7 @@ TEST_F(BusyTableEditor, ATableMappingProgramChangesBeyond128AsksBeforeTheSwitch)
   ASSERT_TRUE(editor);
   editor->SetCell(15, 1, "007");  // program change 141
   TEventStream stream(unit);
-  QTRY_VERIFY_WITH_TIMEOUT(window->LogCount() >= 3, 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() >= 3; }, 5000));
 
   // No: the switch does not happen, for the editor nor for the program.
   dialogs->PlanButton(QMessageBox::No);
@@ -119,7 +119,7 @@ TEST_F(BusyTableEditor, ASendThatCannotGoSaysWhy) {
   TfrmMPTEdit* editor = NewEditor();
   ASSERT_TRUE(editor);
   TEventStream stream(unit);
-  QTRY_VERIFY_WITH_TIMEOUT(window->LogCount() >= 3, 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() >= 3; }, 5000));
   // The mode changes behind the editor's back: its table is not one the unit takes now.
   SetPreKineticMode(true);
   dialogs->PlanButton(QMessageBox::Yes);
@@ -145,7 +145,7 @@ TEST_F(BusyTableEditor, ATableOpenedFromAFileKeepsItsFileName) {
     file.write(table.Image());
   }
   TEventStream stream(unit);
-  QTRY_VERIFY_WITH_TIMEOUT(window->LogCount() >= 3, 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() >= 3; }, 5000));
   ASSERT_TRUE(window->LoadFileIntoBuffer(path));
   window->EditBuffer();
   const auto editors = window->findChildren<TfrmMPTEdit*>();
@@ -165,7 +165,7 @@ TEST_F(BusyTableEditor, DraggingFromAnInvalidCellIsRefusedWithTheMessage) {
   ASSERT_TRUE(editor);
   editor->SetCell(1, 1, "201");
   TEventStream stream(unit);
-  QTRY_VERIFY_WITH_TIMEOUT(window->LogCount() >= 3, 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() >= 3; }, 5000));
   QWidget* cells = editor->grdMPT->viewport();
   dialogs->PlanButton(QMessageBox::Ok);
   QTest::mousePress(cells, Qt::LeftButton, {}, CellCentre(editor, 1, 1));
@@ -199,7 +199,7 @@ TEST_F(BusyTableEditor, TheFontDialogOffersFixedPitchFontsAndTheGridScrollsToIts
   TfrmMPTEdit* editor = NewEditor();
   ASSERT_TRUE(editor);
   TEventStream stream(unit);
-  QTRY_VERIFY_WITH_TIMEOUT(window->LogCount() >= 3, 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() >= 3; }, 5000));
   QFont large = editor->grdMPT->font();
   large.setPixelSize(48);
   dialogs->PlanFont(large);
@@ -227,7 +227,7 @@ TEST_F(BusyTableEditor, HintsListTheFolderOnceUntilItChanges) {
   dialogs->PlanFolder(backups.path());
   editor->pmiSelectFolder->trigger();
   TEventStream stream(unit);
-  QTRY_VERIFY_WITH_TIMEOUT(window->LogCount() >= 3, 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() >= 3; }, 5000));
   QWidget* cells = editor->grdMPT->viewport();
   const auto hover = [&](int row, int col) {
     QTest::mouseMove(cells, QPoint(1, 1));
