@@ -199,6 +199,11 @@ class TfrmMain : public TfrmMIDIExplorer {
   void PrintListingLine(const QString& title);
   void StartProgress();
   void StartProgressOf(int planned);
+  // A backup keeps a journal in its folder; one that stopped can resume at its first preset not
+  // done (asked here, which may move `first` and the bank to start with). False: the user
+  // cancelled.
+  bool PlanBackupJournal(int& first, int last, int& resumeBank);
+  void NoteBackupSlot(TSlotState state);
   void AdvanceProgress();
 
  private:
@@ -276,6 +281,8 @@ class TfrmMain : public TfrmMIDIExplorer {
   QByteArray runAnswer_;
   int runStartBank_ = -1;
   bool journalWarned_ = false;
+  TRunJournal backupJournal_;
+  bool backupJournaled_ = false;
   QEventLoop* runWake_ = nullptr;
   std::vector<TRunSlot> runSlots_;
   QString restoreFolder_;

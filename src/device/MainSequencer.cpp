@@ -100,15 +100,21 @@ void TfrmMain::StartSequence(bool save) {
   } else if (PrintTitles) {
     EndListing();  // a listing left open by a run that never got going
   }
-  const int first = dialog.FirstNo();
+  int first = dialog.FirstNo();
   const int last = dialog.LastNo();
   UntitledName = dialog.UntitledName();
 
   // A listing begun above stays open until the next stop, also when the run ends here.
+  int resumeBank = -1;
+  backupJournaled_ = false;
   if (SaveToFiles) {
     if (OutputDir.isEmpty()) return;
     OutputDir = WithTrailingSeparator(OutputDir);
     if (!QDir(OutputDir).exists()) QDir().mkdir(OutputDir);
+    if (!PlanBackupJournal(first, last, resumeBank)) {
+      ShowStatus(QStringLiteral("Procedure cancelled"));
+      return;
+    }
   }
   if (!PreKineticMode) {
     const bool known = Device.CurrentBank >= 0 && Device.CurrentBank < BankCount;
@@ -116,7 +122,7 @@ void TfrmMain::StartSequence(bool save) {
         QStringLiteral("Originally selected Bank is: ") +
         (known ? TDeviceState::BankLetter(Device.CurrentBank) : QStringLiteral("unknown")));
     StartBank = Device.CurrentBank;
-    Device.CurrentBank = -1;
+    Device.CurrentBank = resumeBank >= 0 ? resumeBank - 1 : -1;
     Device.CurrentBank = NextBank();
     if (Device.CurrentBank < 0) {
       ShowStatus(QStringLiteral("Invalid bank selection"));
@@ -206,8 +212,10 @@ void TfrmMain::SequenceStep() {
       }
       LogSequenceLine(QStringLiteral("Preset #") + QString::number(PresetIndex + 1) +
                       QStringLiteral(" received: ") + name);
+      NoteBackupSlot(TSlotState::Saved);
     }
   }
+  if (title.isEmpty()) NoteBackupSlot(TSlotState::Skipped);
   LastRequestTime = TickCount();
   AdvanceProgress();
   if (PresetIndex < LastIndex) {
@@ -221,6 +229,10 @@ void TfrmMain::SequenceStep() {
       Device.CurrentBank = StartBank;
       const QByteArray select = SelectBankMessage(StartBank);
       if (!select.isEmpty()) SendSysex(select);
+    }
+    if (backupJournaled_) {
+      backupJournal_.Finished = true;
+      SaveRunJournal(backupJournal_, OutputDir);
     }
     StopSequence();
     RefreshFileList();
@@ -243,6 +255,59 @@ void TfrmMain::SequenceStep() {
   RequestPreset();
 }
 
+bool TfrmMain::PlanBackupJournal(int& first, int last, int& resumeBank) {
+  const int firstBank = PreKineticMode ? 0 : [this] {
+    for (int b = 0; b < BankCount; ++b)
+      if (BankChosen[b]) return b;
+    return -1;
+  }();
+  if (firstBank < 0) return true;  // "Invalid bank selection" follows
+  TRunJournal previous;
+  if (previous.Load(OutputDir) && previous.Kind == QLatin1String("backup") && !previous.Finished) {
+    int next = -1;
+    for (const auto& [key, state] : previous.States) {
+      if (state != TSlotState::NotReached) continue;
+      next = key;
+      break;
+    }
+    if (next >= 0) {
+      const int bank = next / 256, index = next % 256;
+      const TQuestionAnswer answer = AskYesNoCancel(
+          this, QStringLiteral("Resume backup"),
+          QStringLiteral("A backup into this folder stopped before preset ") +
+              SlotName(bank, index, PreKineticMode) +
+              QStringLiteral(". Resume it there?\n\nNo starts again at the chosen first preset."));
+      if (answer == TQuestionAnswer::Cancel) return false;
+      if (answer == TQuestionAnswer::Yes) {
+        backupJournal_ = previous;
+        backupJournaled_ = true;
+        resumeBank = PreKineticMode ? -1 : bank;
+        first = index + 1;
+        return true;
+      }
+    }
+  }
+  // Every slot the run will ask for: the first bank from `first`, later banks from preset 1.
+  backupJournal_ = TRunJournal();
+  backupJournal_.Kind = QStringLiteral("backup");
+  for (int b = firstBank; b < (PreKineticMode ? 1 : BankCount); ++b) {
+    if (!PreKineticMode && !BankChosen[b]) continue;
+    for (int i = b == firstBank ? first - 1 : 0; i < last; ++i)
+      backupJournal_.States[b * 256 + i] = TSlotState::NotReached;
+  }
+  backupJournaled_ = true;
+  journalWarned_ = false;
+  SaveRunJournal(backupJournal_, OutputDir);
+  return true;
+}
+
+void TfrmMain::NoteBackupSlot(TSlotState state) {
+  if (!backupJournaled_) return;
+  const int key = (PreKineticMode ? 0 : std::max(0, Device.CurrentBank)) * 256 + PresetIndex;
+  backupJournal_.States[key] = state;
+  SaveRunJournal(backupJournal_, OutputDir);
+}
+
 void TfrmMain::StopSequence() {
   if (MidiOutput() && MidiOutput()->IsOpen()) {
     try {
@@ -253,6 +318,7 @@ void TfrmMain::StopSequence() {
     }
   }
   Running = false;
+  backupJournaled_ = false;
   requested_.clear();
   ++requestSerial_;  // every wait still under way returns to find the run gone
   SaveToFiles = false;
@@ -263,7 +329,16 @@ void TfrmMain::StopSequence() {
 
 void TfrmMain::AbortSequence() {
   if (!Running) return;
+  const bool journaled = backupJournaled_;
   StopSequence();
+  if (journaled) {
+    int saved = 0;
+    for (const auto& [key, state] : backupJournal_.States) saved += state != TSlotState::NotReached;
+    LogSequenceLine(QStringLiteral("%1 of %2 presets done, the rest not reached; a backup into the "
+                                   "same folder can resume at the first one not done")
+                        .arg(saved)
+                        .arg(backupJournal_.States.size()));
+  }
   LogSequenceLine(QStringLiteral("Procedure aborted"));
   ShowStatus(QStringLiteral("Procedure aborted"));
 }

@@ -304,7 +304,10 @@ TEST_F(Restore, CompareReportsTheDifferingSlotsAndWritesNothing) {
   EXPECT_EQ(lastSlots[2].Differences, 1);
   EXPECT_GT(lastSlots[7].Differences, 1);
   EXPECT_EQ(Memory(0, 2), memoryBefore[0]);
-  EXPECT_FALSE(QFile::exists(QDir(backup).filePath(TRunJournal::FileName)));
+  TRunJournal journal;  // the backup's own, untouched
+  ASSERT_TRUE(journal.Load(backup));
+  EXPECT_EQ(journal.Kind, "backup");
+  EXPECT_TRUE(journal.Finished);
   EXPECT_TRUE(Status().startsWith("Compare is complete: 6 same, 2 differs"))
       << qPrintable(Status());
 }
@@ -367,6 +370,52 @@ TEST_F(Restore, ASnapshotHoldsEveryPresetTheProgramTableAndASummary) {
   EXPECT_TRUE(text.contains("D-200  ")) << qPrintable(text.left(200));
   EXPECT_TRUE(text.contains("A-023  (untitled)"));
   EXPECT_EQ(QDir(out.path()).entryList({"Snapshot *"}, QDir::Dirs).size(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Restore, AStoppedBackupResumesAtItsFirstPresetNotDone) {
+  StartFast();
+  window->ExecBackupOptions = [&](TfrmBkupOpt& d) {
+    d.SetPath(backup);
+    d.SetRange(1, 10);
+    d.SetBank(2, false);
+    d.SetBank(3, false);
+    return true;
+  };
+  QTimer press;
+  press.setInterval(1);
+  QObject::connect(&press, &QTimer::timeout, [&] {
+    if (Files(backup).size() < 5) return;
+    press.stop();
+    int key = Qt::Key_C;
+    window->DoFormKeyDown(key, Qt::ControlModifier);
+  });
+  press.start();
+  window->miGetSaveEach->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, 20000));
+  EXPECT_EQ(Status(), "Procedure aborted");
+  const int done = int(Files(backup).size());
+  ASSERT_LT(done, 20);
+  const int before = int(Received().size());
+
+  dialogs->PlanButton(QMessageBox::Yes);  // resume
+  dialogs->PlanButton(QMessageBox::Ok);   // "Procedure is complete"
+  window->miGetSaveEach->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, 20000));
+  EXPECT_TRUE(dialogs->Asked()[0].text.contains("stopped before preset A-"))
+      << qPrintable(dialogs->Asked()[0].text);
+  EXPECT_EQ(Files(backup).size(), 20u);
+  for (const auto& [file, bytes] : Files(backup))
+    EXPECT_EQ(bytes, Memory(BankOf(file), IndexOf(file))) << qPrintable(file);
+  // The resumed run asks for the presets not done, not for those already saved.
+  const QStringList asked = Received().mid(before).filter(" F0 1A 00 15 09 ");
+  EXPECT_LE(asked.size(), 20 - done + 1);
+  TRunJournal journal;
+  ASSERT_TRUE(journal.Load(backup));
+  EXPECT_TRUE(journal.Finished);
 }
 
 }  // namespace
