@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <map>
 
@@ -416,6 +418,58 @@ TEST_F(Restore, AStoppedBackupResumesAtItsFirstPresetNotDone) {
   TRunJournal journal;
   ASSERT_TRUE(journal.Load(backup));
   EXPECT_TRUE(journal.Finished);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Restore, APortClosedUnderTheRunEndsItAndResumeAfterReopeningCompletesIt) {
+  StartFast();
+  Backup(1, 4);
+  ChangeUnit(4);
+  PlanRestore(1, 4, false);
+  dialogs->PlanButton(QMessageBox::Yes);
+  QTimer pull;
+  pull.setInterval(1);
+  QObject::connect(&pull, &QTimer::timeout, [&] {
+    if (StoreMessages() < 3) return;
+    pull.stop();
+    window->MidiOutput()->Close();
+  });
+  pull.start();
+  window->miRestore->trigger();
+  EXPECT_TRUE(Status().startsWith("Restore stopped: the MIDI port failed")) << qPrintable(Status());
+  EXPECT_FALSE(window->UnitRunActive());
+
+  window->MidiOutput()->Open();
+  PlanRestore(1, 4, false, TfrmRestoreOpt::TMode::Resume);
+  dialogs->PlanButton(QMessageBox::Yes);
+  window->miRestore->trigger();
+  EXPECT_TRUE(Status().startsWith("Restore is complete")) << qPrintable(Status());
+  for (const TRunSlot& s : lastSlots) EXPECT_EQ(Memory(s.Bank, s.Index), s.Dump) << s.Key();
+  std::map<int, int> perSlot;
+  for (int index : Stores()) ++perSlot[index];
+  for (const auto& [index, count] : perSlot) EXPECT_EQ(count, 2) << "preset " << index + 1;
+}
+
+TEST_F(Restore, TheReportIsSavedAsText) {
+  std::vector<TRunSlot> runSlots(2);
+  runSlots[0] = {0, 4, {}, {}, "Fat Lead", TSlotState::Verified, 1, 0, {}};
+  runSlots[1] = {1, 9, {}, {}, "Airy Pad", TSlotState::Mismatched, 4, 0, "3 parameters differ"};
+  TfrmRunReport report("Restore from \"/x\"", runSlots, false);
+  EXPECT_EQ(report.grdSlots->rowCount(), 2);
+  EXPECT_EQ(report.grdSlots->item(1, 2)->text(), "mismatched");
+  const QString path = out.filePath("report.txt");
+  dialogs->PlanSaveFile(path);
+  report.btnSave->click();
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(f.readAll()),
+            "Restore from \"/x\"\n"
+            "A-005  Fat Lead          stored and verified\n"
+            "B-010  Airy Pad          mismatched (3 parameters differ)\n"
+            "1 stored and verified, 1 mismatched\n");
 }
 
 }  // namespace
