@@ -188,4 +188,36 @@ TEST(SimulatorSession, DropsEveryNthReplyAndComputesWireTime) {
   EXPECT_EQ(TSimulatorSession::WireTime(246).count(), 78720);
 }
 
+TEST(SimulatorSession, StoreFaultsAndDroppingOffTheLine) {
+  TSimulatorSession session;
+  const auto none = [](const QByteArray&) {};
+  const QByteArray dump = TUnitSimulator::FactoryPreset(2, 7);
+  session.Options().StoreFaultEvery = 2;
+  for (int index : {10, 11, 12}) {
+    session.Handle(AsBytes(dump), none);
+    session.Handle(AsBytes(StorePresetMessage(index)), none);
+  }
+  // The second store keeps one data byte of the mix one bit off; the others are whole.
+  EXPECT_EQ(session.Unit().Preset(0, 10), dump);
+  QByteArray kept = session.Unit().Preset(0, 11);
+  ASSERT_EQ(kept.size(), dump.size());
+  EXPECT_EQ(kept[17], char(dump[17] ^ 1));
+  kept[17] = dump[17];
+  EXPECT_EQ(kept, dump);
+  EXPECT_EQ(session.Unit().Preset(0, 12), dump);
+
+  // After three more messages the unit takes nothing and answers nothing, until plugged back in.
+  session.Options().StoreFaultEvery = 0;
+  session.Options().DropOffAfter = 6 + 3;
+  int replies = 0;
+  const auto count = [&](const QByteArray&) { ++replies; };
+  for (int i = 0; i < 5; ++i) session.Handle(AsBytes(GetEditPresetMessage()), count);
+  EXPECT_EQ(replies, 3);
+  session.Handle(AsBytes(StorePresetMessage(13)), none);
+  EXPECT_NE(session.Unit().Preset(0, 13), dump);
+  session.Options().DropOffAfter = 0;
+  session.Handle(AsBytes(GetEditPresetMessage()), count);
+  EXPECT_EQ(replies, 4);
+}
+
 }  // namespace
