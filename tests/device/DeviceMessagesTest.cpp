@@ -99,6 +99,11 @@ TEST_F(DeviceMessages, RepliesAreRecognisedByLengthAndHeaderNeverByChannel) {
 
   EXPECT_TRUE(IsMptDump(AsBytes(Framed(406, 0x13, 9))));
   EXPECT_FALSE(IsMptDump(AsBytes(Framed(262, 0x0C))));
+  // Length and header must both be right: the right header at a length one off, and the right
+  // length under another command, are no table.
+  EXPECT_FALSE(IsMptDump(AsBytes(Framed(405, 0x13))));
+  EXPECT_FALSE(IsMptDump(AsBytes(Framed(407, 0x13))));
+  EXPECT_FALSE(IsMptDump(AsBytes(Framed(406, 0x05))));
   SetPreKineticMode(true);
   EXPECT_FALSE(IsMptDump(AsBytes(Framed(406, 0x13))));
   EXPECT_TRUE(IsMptDump(AsBytes(Framed(262, 0x0C))));
@@ -111,6 +116,7 @@ TEST_F(DeviceMessages, QuickTitleTakesEveryOtherByteAndTrims) {
     dump[TitleOffset + 2 * i] = title[i];
     dump[TitleOffset + 2 * i + 1] = 'x';  // the other byte of each pair is not title text
   }
+  dump[TitleOffset + 2 * 16] = 'Q';  // where a seventeenth character would be: not title text
   EXPECT_EQ(QuickTitle(AsBytes(dump)), "Clean Chorus");
   for (int i = 0; i < 16; ++i) dump[TitleOffset + 2 * i] = ' ';
   EXPECT_EQ(QuickTitle(AsBytes(dump)), "");

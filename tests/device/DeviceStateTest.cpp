@@ -59,6 +59,12 @@ TEST(DeviceState, ShortReportsAreNotReadPastTheirEnd) {
   EXPECT_EQ(s.PendingQueries, 3);
   EXPECT_TRUE(s.TakeReport(AsBytes(Hex("F0 1A 00 15 03 40 05 00"))));
   EXPECT_EQ(s.CurrentPresetNo, 6);
+  // Bypass and bank reports carry one value byte: seven bytes are enough for them.
+  EXPECT_TRUE(s.TakeReport(AsBytes(Hex("F0 1A 00 15 03 00 01"))));
+  EXPECT_TRUE(s.Bypass);
+  EXPECT_TRUE(s.TakeReport(AsBytes(Hex("F0 1A 00 15 03 09 01"))));
+  EXPECT_EQ(s.CurrentBank, 1);
+  EXPECT_EQ(s.PendingQueries, 0);
 }
 
 }  // namespace

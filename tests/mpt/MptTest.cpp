@@ -73,11 +73,13 @@ TEST_F(MptTable, PreKineticImageCarriesOnly128Entries) {
   EXPECT_EQ(static_cast<std::uint8_t>(image[261]), 0xF7);
   Tmpt other;
   other.SetEntry(150, 99);
+  other.SetEntry(128, 3);  // the first entry past the image
   QByteArray copy = image;
   QBuffer in(&copy);
   in.open(QIODevice::ReadOnly);
   other.LoadFromStream(in);
   EXPECT_EQ(other.Entry(150), 99);  // entries 128..199 are neither written nor read
+  EXPECT_EQ(other.Entry(128), 3);
   EXPECT_EQ(other.Entry(127), 127);
 }
 
