@@ -695,6 +695,8 @@ def main(argv=None):
                     help="mutants at a time, each in a build directory of its own (default 1)")
     ap.add_argument("--tests", help="run only these test binaries (e.g. zqn-tests-device,zqn-tests-mpt):"
                     " quick checks of whether new tests kill known survivors")
+    ap.add_argument("--keep-snapshot", action="store_true",
+                    help="go on with the snapshot as it is (with --resume: the same tests throughout)")
     ap.add_argument("--ids", help="run only these mutants of the chosen list (e.g. 3,17,40)")
     ap.add_argument("--in-place", action="store_true",
                     help="use BUILD as a build directory of this tree itself, not of a snapshot")
@@ -720,7 +722,7 @@ def main(argv=None):
         # sees the same relative paths and the shared compiler cache serves the first build.
         SRC = out_dir / "tree"
         cmake_dir = SRC / out_dir.name
-        if not a.list:
+        if not a.list and not a.keep_snapshot:
             log(f"snapshot of the tree in {SRC}: {snapshot(SRC, out_dir.name)} files changed")
     ops = set(a.ops.split(","))
     root = SRC if SRC.exists() else ROOT
