@@ -725,7 +725,9 @@ def main(argv=None):
         if not a.list and not a.keep_snapshot:
             log(f"snapshot of the tree in {SRC}: {snapshot(SRC, out_dir.name)} files changed")
     ops = set(a.ops.split(","))
-    root = SRC if SRC.exists() else ROOT
+    # A listing names the mutants of the tree as a run would snapshot it, unless the run is to
+    # keep the snapshot it has.
+    root = SRC if SRC.exists() and (not a.list or a.keep_snapshot) else ROOT
     candidates = [m for m in all_mutants(a.paths or DEFAULT_PATHS, root) if m["op"] in ops]
     chosen = pick(candidates, a.count, a.seed)
     if a.ids:
