@@ -41,6 +41,7 @@ TEST_F(DeviceMessages, EveryRequestAndCommandAsBytes) {
   EXPECT_EQ(MptRequestMessage(), Hex("F0 1A 04 15 53 F7"));
   EXPECT_EQ(QueryParamMessage(ParamCurrentPreset), Hex("F0 1A 04 15 43 40 F7"));
   EXPECT_EQ(SelectBankMessage(3), Hex("F0 1A 04 15 03 09 03 F7"));
+  EXPECT_EQ(SelectBankMessage(0), Hex("F0 1A 04 15 03 09 00 F7"));  // bank A
   EXPECT_TRUE(SelectBankMessage(4).isEmpty());
   EXPECT_TRUE(SelectBankMessage(-1).isEmpty());
   EXPECT_EQ(BypassMessage(true), Hex("F0 1A 04 15 03 00 01 F7"));
@@ -99,6 +100,11 @@ TEST_F(DeviceMessages, RepliesAreRecognisedByLengthAndHeaderNeverByChannel) {
 
   EXPECT_TRUE(IsMptDump(AsBytes(Framed(406, 0x13, 9))));
   EXPECT_FALSE(IsMptDump(AsBytes(Framed(262, 0x0C))));
+  // Length and header must both be right: the right header at a length one off, and the right
+  // length under another command, are no table.
+  EXPECT_FALSE(IsMptDump(AsBytes(Framed(405, 0x13))));
+  EXPECT_FALSE(IsMptDump(AsBytes(Framed(407, 0x13))));
+  EXPECT_FALSE(IsMptDump(AsBytes(Framed(406, 0x05))));
   SetPreKineticMode(true);
   EXPECT_FALSE(IsMptDump(AsBytes(Framed(406, 0x13))));
   EXPECT_TRUE(IsMptDump(AsBytes(Framed(262, 0x0C))));
@@ -111,7 +117,13 @@ TEST_F(DeviceMessages, QuickTitleTakesEveryOtherByteAndTrims) {
     dump[TitleOffset + 2 * i] = title[i];
     dump[TitleOffset + 2 * i + 1] = 'x';  // the other byte of each pair is not title text
   }
+  dump[TitleOffset + 2 * 16] = 'Q';  // where a seventeenth character would be: not title text
   EXPECT_EQ(QuickTitle(AsBytes(dump)), "Clean Chorus");
+  // A title using all sixteen places keeps them all; only blanks and control characters are
+  // trimmed, not the printable character just above the blank.
+  const QByteArray full = "!Sixteen places!";
+  for (int i = 0; i < 16; ++i) dump[TitleOffset + 2 * i] = full[i];
+  EXPECT_EQ(QuickTitle(AsBytes(dump)), "!Sixteen places!");
   for (int i = 0; i < 16; ++i) dump[TitleOffset + 2 * i] = ' ';
   EXPECT_EQ(QuickTitle(AsBytes(dump)), "");
   EXPECT_EQ(QuickTitle(AsBytes(Hex("F0 1A 00 15 05 F7"))), "");  // too short: no title at all

@@ -17,6 +17,8 @@ TEST(DeviceState, ReportsAreTakenOnlyWhileAQueryIsOutstanding) {
   const auto r = s.TakeReport(AsBytes(Hex("F0 1A 05 15 03 00 01 F7")));  // any channel
   ASSERT_TRUE(r);
   EXPECT_EQ(r->Status, "The ZQN Tarvo is online!");
+  EXPECT_EQ(r->Param, ParamBypass);
+  EXPECT_TRUE(r->BypassChanged);  // the window sets its check mark from it
   EXPECT_TRUE(s.Bypass);
   EXPECT_EQ(s.PendingQueries, 0);
 }
@@ -35,8 +37,9 @@ TEST(DeviceState, BankAndCurrentPresetReports) {
       {"F0 1A 00 15 03 09 04 00 F7", -1, -1, ""},  // no such bank: unknown, nothing shown
       {"F0 1A 00 15 03 40 05 01 F7", -1, 134, ""},
       {"F0 1A 00 15 03 40 7F 00 F7", -1, 128, ""},
-      {"F0 1A 00 15 03 40 48 01 F7", -1, -1, ""},  // 201: no such preset, unknown
-      {"F0 1A 00 15 03 77 01 00 F7", -1, -1, ""},  // unknown parameter: only counted
+      {"F0 1A 00 15 03 40 47 01 F7", -1, 200, ""},  // the last preset
+      {"F0 1A 00 15 03 40 48 01 F7", -1, -1, ""},   // 201: no such preset, unknown
+      {"F0 1A 00 15 03 77 01 00 F7", -1, -1, ""},   // unknown parameter: only counted
   };
   for (const Case& c : cases) {
     TDeviceState s;
@@ -46,6 +49,8 @@ TEST(DeviceState, BankAndCurrentPresetReports) {
     EXPECT_EQ(s.CurrentBank, c.bank) << c.bytes;
     EXPECT_EQ(s.CurrentPresetNo, c.preset) << c.bytes;
     EXPECT_EQ(r->Status, c.status) << c.bytes;
+    EXPECT_EQ(r->Param, std::uint8_t(Hex(c.bytes)[5])) << c.bytes;  // the parameter, not its value
+    EXPECT_FALSE(r->BypassChanged) << c.bytes;
     EXPECT_EQ(s.PendingQueries, 1);
   }
 }
@@ -59,6 +64,12 @@ TEST(DeviceState, ShortReportsAreNotReadPastTheirEnd) {
   EXPECT_EQ(s.PendingQueries, 3);
   EXPECT_TRUE(s.TakeReport(AsBytes(Hex("F0 1A 00 15 03 40 05 00"))));
   EXPECT_EQ(s.CurrentPresetNo, 6);
+  // Bypass and bank reports carry one value byte: seven bytes are enough for them.
+  EXPECT_TRUE(s.TakeReport(AsBytes(Hex("F0 1A 00 15 03 00 01"))));
+  EXPECT_TRUE(s.Bypass);
+  EXPECT_TRUE(s.TakeReport(AsBytes(Hex("F0 1A 00 15 03 09 01"))));
+  EXPECT_EQ(s.CurrentBank, 1);
+  EXPECT_EQ(s.PendingQueries, 0);
 }
 
 }  // namespace

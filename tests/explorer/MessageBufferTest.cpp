@@ -213,6 +213,20 @@ TEST_F(MessageBuffer, PasteTakesOnlyHexText) {
   EXPECT_TRUE(w.Action("pmiCut")->isEnabled());
 }
 
+// The menu item was enabled for the clipboard as it was when the menu opened; a text that is no
+// hex by the time the item is chosen is still refused.
+TEST_F(MessageBuffer, PasteRefusesWhatIsNoHexByTheTimeItIsChosen) {
+  TTestExplorer& w = Open();
+  auto* popup = w.Child<QMenu>("popMsgBuf");
+  SetEditorText("01");
+  QGuiApplication::clipboard()->setText("02 03");
+  emit popup->aboutToShow();
+  ASSERT_TRUE(w.Action("pmiPaste")->isEnabled());
+  QGuiApplication::clipboard()->setText("not hex");
+  w.Action("pmiPaste")->trigger();
+  EXPECT_EQ(S(Text()), "01");
+}
+
 TEST_F(MessageBuffer, DumpFromTheLogIsSentWhole) {
   TTestExplorer& w = Open();
   const std::vector<std::uint8_t> dump = Sysex(246, 3);

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
@@ -54,7 +55,9 @@ class Sequencer : public MainWindow {
 
 TEST_F(Sequencer, BackupOfTwoBanksLaterBanksFromPresetOne) {
   Start(5);
-  Run(true, [](TfrmBkupOpt& d) {
+  QString bankText;
+  Run(true, [&](TfrmBkupOpt& d) {
+    bankText = d.lblCurrentBank->text();  // the online check found the unit on bank A
     d.SetRange(5, 7);
     d.SetBank(1, false);
     d.SetBank(3, false);
@@ -62,6 +65,7 @@ TEST_F(Sequencer, BackupOfTwoBanksLaterBanksFromPresetOne) {
   EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
   EXPECT_EQ(dialogs->Last().text, "Procedure is complete");
   EXPECT_EQ(dialogs->Last().caption, "Congratulations...");
+  EXPECT_EQ(bankText, "Currently selected bank: A");
   EXPECT_EQ(QDir(out.filePath("Bank A")).entryList(QDir::Files).size(), 3);
   EXPECT_EQ(QDir(out.filePath("Bank C")).entryList(QDir::Files).size(), 7);
   for (int i = 4; i <= 6; ++i) EXPECT_EQ(FileBytes("Bank A/" + FileName(0, i)), Memory(0, i)) << i;

@@ -235,7 +235,8 @@ TEST(MptCells, TableRoundTripInReadingOrder) {
 
 TEST(MptCells, HintsNameTheBackupFileOrSayNoneWasFound) {
   QTemporaryDir dir;
-  for (const char* name : {"Lead.zqn007", "Clean.zqn007", "Pad.zqn012"}) {
+  // "Plain.zqn" is what the pattern of an empty cell would find.
+  for (const char* name : {"Lead.zqn007", "Clean.zqn007", "Pad.zqn012", "Plain.zqn"}) {
     QFile f(QDir(dir.path()).filePath(name));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   }
@@ -249,6 +250,7 @@ TEST(MptCells, HintsNameTheBackupFileOrSayNoneWasFound) {
   EXPECT_EQ(CellHint(folder, "013"),
             "No backup file of preset 013 in " + QDir::toNativeSeparators(folder));
   EXPECT_EQ(FindHintFile(folder, ""), "");  // an empty cell names no file
+  EXPECT_EQ(FindHintFile(folder, "  "), "");
 }
 
 TEST(MptCells, ProposedFileName) {

@@ -284,3 +284,109 @@ TEST(ParamTable, ExactTextsWithTheirQuirks) {
 }
 
 }  // namespace
+
+// Every digital parameter of every catalogue entry, in slot order, with its raw range, as the
+// catalogue lists them; a change to any one control name, bound or order shows here.
+TEST(ParamTable, EveryCatalogueParameterHasItsControlAndRange) {
+  struct TRow {
+    const char* Control;
+    int Min, Max;
+  };
+  const std::vector<TRow> lowPass = {{"trbLPFfrequency", 0, 30}};
+  const std::vector<TRow> flanger = {{"ragFLAtype", 3, 11},
+                                     {"trbFLAwidth", 0, 31},
+                                     {"trbFLAspeed", 0, 84},
+                                     {"trbFLAregen", 0, 63},
+                                     {"trbFLAlevel", 0, 63}};
+  const std::vector<TRow> chorus = {{"ragCHOtype", 0, 2},
+                                    {"trbCHOwidth", 0, 31},
+                                    {"trbCHOspeed", 0, 84},
+                                    {"trbCHOdelay", 0, 47},
+                                    {"trbCHOlevel", 0, 63}};
+  const std::vector<TRow> pitch = {{"ragPTRtype", 0, 3},   {"trbPTRpitch", 0, 24},
+                                   {"trbPTRfine", 0, 127}, {"lstPTRbase_key", 0, 127},
+                                   {"trbPTRregen", 0, 63}, {"trbPTRlevel", 0, 63}};
+  const std::vector<TRow> panner = {{"trbPANmod", 0, 31}, {"trbPANspeed", 0, 84}};
+  const std::vector<TRow> tremolo = {{"trbTRMmod", 0, 31}, {"trbTRMspeed", 0, 84}};
+  const std::vector<TRow> midiPan = {{"trbMPNpos", 0, 127}};
+  auto reverb = [](int typeMin, bool diffusion) {
+    std::vector<TRow> r = {{"ragREVtype", typeMin, 13},
+                           {"ragREVsource", 0, 1},
+                           {"trbREVdecay", 0, 47},
+                           {"trbREVdamping", 0, 7},
+                           {"trbREVposition", 0, 6}};
+    if (diffusion) r.push_back({"trbREVdiffusion", 0, 3});
+    r.push_back({"trbREVlevel", 0, 63});
+    return r;
+  };
+  auto gate = [](int decayMax) {
+    return std::vector<TRow>{{"ragGATtype", 0, 4},
+                             {"ragGATsource", 0, 1},
+                             {"trbGATdecay", 0, decayMax},
+                             {"trbGATdiffusion", 1, 3},
+                             {"trbGATlevel", 0, 63}};
+  };
+  auto tapped = [](int delayMax) {
+    return std::vector<TRow>{{"ragTAPtype", 0, 17},        {"trbTAPtaps", 0, 7},
+                             {"trbTAPdelay", 0, delayMax}, {"trbTAPfine", 1, 50},
+                             {"trbTAPregen", 0, 63},       {"trbTAPlevel", 0, 63}};
+  };
+  auto regen = [](int delayMax) {
+    return std::vector<TRow>{{"trbREGdelay", 0, delayMax},
+                             {"trbREGfine", 1, 50},
+                             {"trbREGregen", 0, 63},
+                             {"trbREGlevel", 0, 63}};
+  };
+  auto stereo = [](int delayMax) {
+    return std::vector<TRow>{{"trbSDDleft_delay_lgth", 0, delayMax},
+                             {"trbSDDleft_delay_fine", 0, 50},
+                             {"trbSDDright_delay_lgth", 0, delayMax},
+                             {"trbSDDright_delay_fine", 0, 50},
+                             {"trbSDDregen", 0, 63},
+                             {"trbSDDdamping", 0, 31},
+                             {"trbSDDlevel", 0, 63}};
+  };
+  auto sampler = [](int lengthMax) {
+    return std::vector<TRow>{{"ragSMPstate", 0, 0},   {"ragSMPrecord", 0, 2},
+                             {"ragSMPplay", 0, 4},    {"trbSMPlength", 1, lengthMax},
+                             {"trbSMPstart", 0, 100}, {"trbSMPlevel", 0, 63}};
+  };
+  const std::vector<TRow> samplerPtr = {
+      {"ragSPTstate", 0, 0},    {"ragSPTrecord", 0, 2},     {"ragSPTplay", 0, 4},
+      {"trbSPTlength", 1, 100}, {"trbSPTstart", 0, 100},    {"trbSPTpitch", 0, 24},
+      {"trbSPTfine", 0, 127},   {"lstSPTbase_key", 0, 127}, {"trbSPTlevel", 0, 63}};
+  const std::vector<TRow> tuner = {{"ragTNRtype", 0, 3},
+                                   {"ragTNRreference", 0, 8},
+                                   {"trbTNRdetune", 0, 100},
+                                   {"trbTNRlevel", 0, 63}};
+  const std::vector<TRow> phaser = {{"ragPSRtype", 0, 2},
+                                    {"trbPSRwidth", 0, 31},
+                                    {"trbPSRspeed", 0, 84},
+                                    {"trbPSRregen", 0, 63},
+                                    {"trbPSRdepth", 0, 63}};
+  const std::vector<TRow> dualPtr = {
+      {"rag2PTtype", 0, 3},     {"trb2PTpitch_1", 0, 24},   {"trb2PTfine_1", 0, 127},
+      {"trb2PTpitch_2", 0, 24}, {"trb2PTfine_2", 0, 127},   {"rag2PTregen_feed", 0, 1},
+      {"trb2PTlevel", 0, 63},   {"trb2PTpan_pos_1", 0, 63}, {"trb2PTpan_pos_2", 0, 63}};
+  const std::vector<std::vector<TRow>> catalogue = {
+      lowPass,     flanger,          chorus,           pitch,           panner,     tremolo,
+      midiPan,     reverb(9, false), reverb(5, false), reverb(1, true), gate(4),    gate(7),
+      gate(7),     tapped(118),      tapped(122),      regen(118),      regen(122), stereo(122),
+      stereo(126), sampler(104),     sampler(127),     samplerPtr,      tuner,      phaser,
+      dualPtr};
+  ASSERT_EQ(int(catalogue.size()), DigitalEffectCount);
+  int total = 0;
+  for (int e = 0; e < DigitalEffectCount; ++e) {
+    const auto params = DigitalEffectParams(e);
+    ASSERT_EQ(params.size(), catalogue[e].size()) << DigitalCatalogue[e].Name;
+    for (std::size_t p = 0; p < params.size(); ++p) {
+      const TRow& want = catalogue[e][p];
+      SCOPED_TRACE(std::string(DigitalCatalogue[e].Name) + " " + want.Control);
+      EXPECT_STREQ(params[p].Control, want.Control);
+      EXPECT_EQ(params[p].Min, want.Min);
+      EXPECT_EQ(params[p].Max, want.Max);
+    }
+    total += int(params.size());
+  }
+  EXPECT_EQ(total, DigitalParamRows);
+}

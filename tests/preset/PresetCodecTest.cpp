@@ -147,6 +147,15 @@ TEST(PresetCodec, TitleCellsAndTrimming) {
   for (int i = 0; i < 16; ++i) image[115 + 2 * i] = std::uint8_t(cells[i]);
   q.LoadFromImage(image);
   EXPECT_EQ(q.Title, QStringLiteral("Lead  One"));
+
+  // Every character below 0x80 is title text and travels as it is, DEL (0x7F) included; only
+  // those above stand in as "?".
+  p.Title = QStringLiteral("a\x7F~") + QChar(0x80);
+  image = p.Encode();
+  EXPECT_EQ(image[115], 'a');
+  EXPECT_EQ(image[117], 0x7F);
+  EXPECT_EQ(image[119], '~');
+  EXPECT_EQ(image[121], '?');
 }
 
 TEST(PresetCodec, WrongFramingRaisesAndKeepsTheRecord) {
