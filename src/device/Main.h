@@ -247,7 +247,7 @@ class TfrmMain : public TfrmMIDIExplorer {
   quint64 requestSerial_ = 0;
 
   // A restore, compare or snapshot under way; see MainRestore.cpp.
-  enum class TRunEnd { Running, Cancelled, NoAnswer, PortFailed };
+  enum class TRunEnd { Running, Cancelled, NoAnswer, PortFailed, WriteFailed };
   enum class TAwaited { Nothing, Preset, Mpt };
   bool RunStopped() const;
   void RunAbort();
@@ -257,6 +257,11 @@ class TfrmMain : public TfrmMIDIExplorer {
   // Sends one message, waits until it has left and then the request delay; false when the run
   // stopped (the user, the port, the window closing).
   bool RunSend(const QByteArray& message);
+  // Puts the message on the port; the port, or null when the run stopped or the port failed.
+  TMidiOutput* RunPut(const QByteArray& message);
+  // End the run with the port's failure, or a file's.
+  void RunPortFailed(const QString& reason);
+  void RunWriteFailed(const QString& reason);
   bool RunSelectBank(int bank);
   // Sends the request and waits for its answer, asking again after each time-out; false when the
   // run stopped or the unit never answered.

@@ -74,29 +74,42 @@ void TfrmMain::RunWake() {
   if (runWake_) runWake_->quit();
 }
 
-bool TfrmMain::RunSend(const QByteArray& message) {
-  if (RunStopped()) return false;
+void TfrmMain::RunPortFailed(const QString& reason) {
+  runEnd_ = TRunEnd::PortFailed;
+  runError_ = reason;
+}
+
+void TfrmMain::RunWriteFailed(const QString& reason) {
+  runEnd_ = TRunEnd::WriteFailed;
+  runError_ = reason;
+}
+
+TMidiOutput* TfrmMain::RunPut(const QByteArray& message) {
+  if (RunStopped()) return nullptr;
   TMidiOutput* out = MidiOutput();
   if (!out || !out->IsOpen()) {
-    runEnd_ = TRunEnd::PortFailed;
-    runError_ = QStringLiteral("MIDI Out device not available");
-    return false;
+    RunPortFailed(QStringLiteral("MIDI Out device not available"));
+    return nullptr;
   }
   try {
     out->PutLong(message);
   } catch (const EmidioutputError& e) {
-    runEnd_ = TRunEnd::PortFailed;
-    runError_ = e.Message();
-    return false;
+    RunPortFailed(e.Message());
+    return nullptr;
   }
+  return out;
+}
+
+bool TfrmMain::RunSend(const QByteArray& message) {
+  TMidiOutput* out = RunPut(message);
+  if (!out) return false;
   // The pause counts from the moment the message has left: a long dump on a slow line takes a
   // good part of the pause to arrive, and the unit needs the whole pause after it.
   RunWaitFor([&] { return out->PendingLongMessages() == 0 || MidiOutput() != out; },
              RequestTimeoutMs);
   if (RunStopped()) return false;
   if (MidiOutput() != out || !out->IsOpen()) {
-    runEnd_ = TRunEnd::PortFailed;
-    runError_ = QStringLiteral("MIDI Out device not available");
+    RunPortFailed(QStringLiteral("MIDI Out device not available"));
     return false;
   }
   Delay(RequestDelay);
@@ -118,21 +131,7 @@ bool TfrmMain::RunAwait(const QByteArray& request, bool mpt, QByteArray& answer)
     runAnswer_.clear();
     runAwaiting_ = mpt ? TAwaited::Mpt : TAwaited::Preset;
     const auto done = qScopeGuard([this] { runAwaiting_ = TAwaited::Nothing; });
-    TMidiOutput* out = MidiOutput();
-    if (RunStopped() || !out || !out->IsOpen()) {
-      if (!RunStopped()) {
-        runEnd_ = TRunEnd::PortFailed;
-        runError_ = QStringLiteral("MIDI Out device not available");
-      }
-      return false;
-    }
-    try {
-      out->PutLong(request);
-    } catch (const EmidioutputError& e) {
-      runEnd_ = TRunEnd::PortFailed;
-      runError_ = e.Message();
-      return false;
-    }
+    if (!RunPut(request)) return false;
     RunWaitFor([this] { return !runAnswer_.isEmpty(); }, RequestTimeoutMs);
     if (RunStopped()) return false;
     if (!runAnswer_.isEmpty()) {
@@ -206,6 +205,9 @@ QString TfrmMain::EndUnitRun(const QString& what) {
       break;
     case TRunEnd::PortFailed:
       text = what + QStringLiteral(" stopped: the MIDI port failed (") + runError_ + ')';
+      break;
+    case TRunEnd::WriteFailed:
+      text = what + QStringLiteral(" stopped: ") + runError_;
       break;
   }
   runEnd_ = TRunEnd::Running;
@@ -331,9 +333,8 @@ void TfrmMain::RunRestore(const QString& folder, TRunJournal& journal) {
       const QString error = WriteWholeFile(path, dump);
       if (!error.isEmpty()) {
         // Without its copy the preset must not be overwritten.
-        runEnd_ = TRunEnd::PortFailed;
-        runError_ = QStringLiteral("cannot write \"") + QDir::toNativeSeparators(path) +
-                    QStringLiteral("\": ") + error;
+        RunWriteFailed(QStringLiteral("cannot write \"") + QDir::toNativeSeparators(path) +
+                       QStringLiteral("\": ") + error);
         ok = false;
         break;
       }
@@ -548,9 +549,8 @@ void TfrmMain::RunSnapshot(const QString& folder, TRunJournal& journal) {
     s.Title = QuickTitle(AsBytes(dump));
     const QString error = WriteWholeFile(s.File, dump);
     if (!error.isEmpty()) {
-      runEnd_ = TRunEnd::PortFailed;
-      runError_ = QStringLiteral("cannot write \"") + QDir::toNativeSeparators(s.File) +
-                  QStringLiteral("\": ") + error;
+      RunWriteFailed(QStringLiteral("cannot write \"") + QDir::toNativeSeparators(s.File) +
+                     QStringLiteral("\": ") + error);
       ok = false;
       break;
     }
@@ -565,8 +565,7 @@ void TfrmMain::RunSnapshot(const QString& folder, TRunJournal& journal) {
     if (ok) {
       const QString error = WriteWholeFile(folder + QStringLiteral("/Program table.mpt"), table);
       if (!error.isEmpty()) {
-        runEnd_ = TRunEnd::PortFailed;
-        runError_ = QStringLiteral("cannot write the program table: ") + error;
+        RunWriteFailed(QStringLiteral("cannot write the program table: ") + error);
         ok = false;
       }
     }

@@ -473,3 +473,27 @@ TEST_F(Restore, TheReportIsSavedAsText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Restore, ASafetyCopyThatCannotBeWrittenStopsTheRunBeforeAnyStore) {
+  StartFast();
+  Backup(1, 3);
+  ChangeUnit(3);
+  PlanRestore(1, 3, true);
+  const auto plan = window->ExecRestoreOptions;
+  window->ExecRestoreOptions = [&](TfrmRestoreOpt& d) {
+    const bool accepted = plan(d);
+    // A file where the copy's folder would go.
+    QFile blocker(safetyFolder);
+    EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
+    return accepted;
+  };
+  dialogs->PlanButton(QMessageBox::Yes);
+  window->miRestore->trigger();
+  EXPECT_TRUE(Status().startsWith("Restore stopped: cannot write")) << qPrintable(Status());
+  EXPECT_EQ(StoreMessages(), 0);
+  for (const TRunSlot& s : lastSlots) EXPECT_EQ(s.State, TSlotState::NotReached) << s.Key();
+}
+
+}  // namespace
