@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "ModalDialogs.h"
 #include "app/DialogService.h"
 #include "device/BkupOpt.h"
 #include "device/DeviceMessages.h"
@@ -220,42 +221,6 @@ TEST_F(PresetDumpLine, TheStatusSaysHowToOpenItForThatBatchOnly) {
             "Preset \"Fat Lead\" received: to edit it, set the log's double-click action to "
             "\"Open in Editor\" and double-click its line");
 }
-
-// Runs `act` on the next modal dialog once it is open, so the real dialog runs without a person;
-// gives up after a few seconds so a fault cannot hang the run.
-void OnNextModal(std::function<void(QWidget*)> act) {
-  auto* poll = new QTimer;
-  auto tries = std::make_shared<int>(0);
-  QObject::connect(poll, &QTimer::timeout, [poll, tries, act] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal->isVisible()) {
-      poll->stop();
-      poll->deleteLater();
-      act(modal);
-    } else if (++*tries > 300) {
-      poll->stop();
-      poll->deleteLater();
-      ADD_FAILURE() << "no modal dialog appeared";
-    }
-  });
-  poll->start(10);
-}
-
-// Records the windows raised while it lives (offscreen there is no stacking to look at).
-class TRaiseSpy : public QObject {
- public:
-  TRaiseSpy() { qApp->installEventFilter(this); }
-  ~TRaiseSpy() override { qApp->removeEventFilter(this); }
-  QList<QObject*> Raised;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* e) override {
-    if (e->type() == QEvent::ZOrderChange && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->isWindow())
-      Raised << watched;
-    return false;
-  }
-};
 
 // What the user sees of a dialog the main window opens while an editor lies over it.
 void ExpectInFrontFor(QWidget* dialog, TfrmMain* opener, QWidget* editor, const TRaiseSpy& spy) {
