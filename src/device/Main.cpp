@@ -121,19 +121,20 @@ void TfrmMain::BuildRequestsMenu() {
 void TfrmMain::BuildPresetsMenu() {
   miPresets = new QMenu(QStringLiteral("Presets"), this);
   miPresets->setObjectName(QStringLiteral("miPresets"));
-  miOpenPreset = miPresets->addAction(QStringLiteral("Open current file in editor"));
-  miOpenPreset->setObjectName(QStringLiteral("miOpenPreset"));
-  connect(miOpenPreset, &QAction::triggered, this, [this] { OpenPresetEditor(); });
-  miNewPreset = miPresets->addAction(QStringLiteral("New preset"));
-  miNewPreset->setObjectName(QStringLiteral("miNewPreset"));
-  connect(miNewPreset, &QAction::triggered, this, [this] { NewPresetEditor(); });
+  auto add = [this](const char* name, const QString& caption, auto handler) {
+    QAction* a = miPresets->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+  };
+  miOpenPreset = add("miOpenPreset", QStringLiteral("Open current file in editor"),
+                     [this] { OpenPresetEditor(); });
+  miNewPreset = add("miNewPreset", QStringLiteral("New preset"), [this] { NewPresetEditor(); });
   miPresets->addSeparator();
-  miRestore = miPresets->addAction(QStringLiteral("Restore presets from folder..."));
-  miRestore->setObjectName(QStringLiteral("miRestore"));
-  connect(miRestore, &QAction::triggered, this, [this] { RestoreClick(); });
-  miSnapshot = miPresets->addAction(QStringLiteral("Snapshot the whole unit..."));
-  miSnapshot->setObjectName(QStringLiteral("miSnapshot"));
-  connect(miSnapshot, &QAction::triggered, this, [this] { SnapshotClick(); });
+  miRestore = add("miRestore", QStringLiteral("Restore presets from folder..."),
+                  [this] { RestoreClick(); });
+  miSnapshot =
+      add("miSnapshot", QStringLiteral("Snapshot the whole unit..."), [this] { SnapshotClick(); });
   // Opening the menu tests the buffer, which also names the preset in the status bar.
   connect(miPresets, &QMenu::aboutToShow, this,
           [this] { miOpenPreset->setEnabled(BufferHoldsPreset()); });
