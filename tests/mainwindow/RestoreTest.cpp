@@ -107,6 +107,17 @@ class Restore : public MainWindow {
     return stores;
   }
   int StoreMessages() { return int(Stores().size()); }
+  // Presses Ctrl+C in the main window, as a user would, once `ready` holds.
+  void CtrlCWhen(QTimer& timer, std::function<bool()> ready) {
+    timer.setInterval(1);
+    QObject::connect(&timer, &QTimer::timeout, [this, &timer, ready] {
+      if (!ready()) return;
+      timer.stop();
+      int key = Qt::Key_C;
+      window->DoFormKeyDown(key, Qt::ControlModifier);
+    });
+    timer.start();
+  }
 
   QString backup;  // the backup folder; safety copies go beside it
   std::vector<QString> reports;
@@ -199,14 +210,7 @@ TEST_F(Restore, CancelKeepsTheJournalAndResumeStoresNothingTwice) {
   dialogs->PlanButton(QMessageBox::Yes);
   // Ctrl+C once the unit has been told to store four presets.
   QTimer press;
-  press.setInterval(1);
-  QObject::connect(&press, &QTimer::timeout, [&] {
-    if (StoreMessages() < 4) return;
-    press.stop();
-    int key = Qt::Key_C;
-    window->DoFormKeyDown(key, Qt::ControlModifier);
-  });
-  press.start();
+  CtrlCWhen(press, [&] { return StoreMessages() >= 4; });
   window->miRestore->trigger();
   EXPECT_TRUE(Status().startsWith("Restore was cancelled")) << qPrintable(Status());
   int verified = 0, notReached = 0;
@@ -337,14 +341,7 @@ TEST_F(Restore, ASnapshotHoldsEveryPresetTheProgramTableAndASummary) {
   dialogs->PlanButton(QMessageBox::Yes);
   // Ctrl+C after the first bank, then the snapshot resumes where it stopped.
   QTimer press;
-  press.setInterval(1);
-  QObject::connect(&press, &QTimer::timeout, [&] {
-    if (Files(out.path()).size() < 210) return;
-    press.stop();
-    int key = Qt::Key_C;
-    window->DoFormKeyDown(key, Qt::ControlModifier);
-  });
-  press.start();
+  CtrlCWhen(press, [&] { return Files(out.path()).size() >= 210; });
   window->miSnapshot->trigger();
   EXPECT_TRUE(Status().startsWith("Snapshot was cancelled")) << qPrintable(Status());
   const QStringList made = QDir(out.path()).entryList({"Snapshot *"}, QDir::Dirs);
@@ -388,14 +385,7 @@ TEST_F(Restore, AStoppedBackupResumesAtItsFirstPresetNotDone) {
     return true;
   };
   QTimer press;
-  press.setInterval(1);
-  QObject::connect(&press, &QTimer::timeout, [&] {
-    if (Files(backup).size() < 5) return;
-    press.stop();
-    int key = Qt::Key_C;
-    window->DoFormKeyDown(key, Qt::ControlModifier);
-  });
-  press.start();
+  CtrlCWhen(press, [&] { return Files(backup).size() >= 5; });
   window->miGetSaveEach->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, 20000));
   EXPECT_EQ(Status(), "Procedure aborted");
