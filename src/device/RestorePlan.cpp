@@ -266,10 +266,11 @@ QString TRunJournal::Save(const QString& folder) const {
 
 QString RunSummary(const std::vector<TRunSlot>& runSlots) {
   QStringList parts;
-  for (const auto& [state, name] : kStateNames) {
+  for (const auto& entry : kStateNames) {
+    const TSlotState state = entry.first;
     const auto count = std::count_if(runSlots.begin(), runSlots.end(),
                                      [state](const TRunSlot& s) { return s.State == state; });
-    if (count > 0) parts << QString::number(count) + ' ' + QString::fromLatin1(name);
+    if (count > 0) parts << QString::number(count) + ' ' + QString::fromLatin1(entry.second);
   }
   return parts.isEmpty() ? QStringLiteral("no presets") : parts.join(QStringLiteral(", "));
 }
