@@ -333,6 +333,32 @@ def change_text(m):
     return f"`{m['old'].strip()}` → `{m['new'].strip()}`"
 
 
+def named_mutants(text):
+    """The mutants a report names, as ((file, old line, new line), line number): the `- `file:line` (op): change`
+    lines of report.md and the table rows `| id | `file:line` op | change | ... |` of the notes.
+    A `|` inside a table cell is written `\\|`."""
+    found = set()
+    change = re.compile(r"^`(.*)` → `(.*)`$")
+    for line in text.splitlines():
+        line = line.strip()
+        m = re.match(r"^- `([^`:]+):(\d+)` \([\w-]+\): (.*)$", line)
+        if m:
+            c = change.match(m.group(3).strip())
+            if c:
+                found.add(((m.group(1), c.group(1), c.group(2)), int(m.group(2))))
+            continue
+        if not line.startswith("|"):
+            continue
+        cells = [c.strip().replace("\\|", "|") for c in re.split(r"(?<!\\)\|", line)[1:-1]]
+        if len(cells) < 3:
+            continue
+        where = re.match(r"^`([^`:]+):(\d+)`", cells[1])
+        c = change.match(cells[2])
+        if where and c:
+            found.add(((where.group(1), c.group(1), c.group(2)), int(where.group(2))))
+    return found
+
+
 # ---------------------------------------------------------------------------------------------
 # Building and running one mutant
 
@@ -698,6 +724,10 @@ def main(argv=None):
     ap.add_argument("--keep-snapshot", action="store_true",
                     help="go on with the snapshot as it is (with --resume: the same tests throughout)")
     ap.add_argument("--ids", help="run only these mutants of the chosen list (e.g. 3,17,40)")
+    ap.add_argument("--again", metavar="FILE",
+                    help="run again the mutants a table of survivors names (a report.md or the"
+                    " list in docs/reliability.md), found by file and change, wherever their"
+                    " lines have moved since")
     ap.add_argument("--in-place", action="store_true",
                     help="use BUILD as a build directory of this tree itself, not of a snapshot")
     ap.add_argument("--self-test", action="store_true", help="run the tool's own tests and stop")
@@ -733,6 +763,22 @@ def main(argv=None):
     if a.ids:
         ids = {int(i) for i in a.ids.split(",")}
         chosen = [m for m in chosen if m["id"] in ids]
+    if a.again:
+        wanted = named_mutants(Path(a.again).read_text())
+        chosen = []
+        for key, line in sorted(wanted):
+            # The same change may be a candidate on several lines: the one nearest to where the
+            # report saw it is the one it names.
+            same = [m for m in candidates if (m["file"], m["old"].strip(), m["new"].strip()) == key]
+            if same:
+                chosen.append(min(same, key=lambda m: abs(m["line"] - line)))
+        chosen = list({m["key"]: m for m in chosen}.values())
+        for i, m in enumerate(chosen, 1):
+            m["id"] = i
+        missing = len(wanted) - len(chosen)
+        if missing:
+            log(f"{missing} of the {len(wanted)} named mutants are no longer candidates"
+                " (their lines changed or went)")
     if a.list:
         for m in chosen:
             print(f"{m['id']:4} {m['file']}:{m['line']} [{m['op']}] {change_text(m)}")

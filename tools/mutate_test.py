@@ -92,5 +92,18 @@ class Picking(unittest.TestCase):
         self.assertEqual(len(set(keys(4))), 8)
 
 
+class Naming(unittest.TestCase):
+    def test_survivors_are_read_back_from_a_report_and_from_the_notes_table(self):
+        text = "\n".join([
+            "- `src/a/X.cpp:12` (relational): `if (a < b) {` → `if (a <= b) {`",
+            "| 7 | `src/b/Y.cpp:40` logical | `if (p \\|\\| q) f();` → `if (p && q) f();` | equivalent |",
+            "| operator | killed | survived |",
+        ])
+        self.assertEqual(mutate.named_mutants(text), {
+            (("src/a/X.cpp", "if (a < b) {", "if (a <= b) {"), 12),
+            (("src/b/Y.cpp", "if (p || q) f();", "if (p && q) f();"), 40),
+        })
+
+
 if __name__ == "__main__":
     unittest.main()

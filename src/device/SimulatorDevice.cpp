@@ -7,8 +7,9 @@ QString HexLine(TBytes bytes) {
   QString text;
   const std::size_t shown = std::min<std::size_t>(bytes.size(), 16);
   for (std::size_t i = 0; i < shown; ++i) text += QString("%1 ").arg(bytes[i], 2, 16, QChar('0'));
+  text = text.toUpper();
   if (shown < bytes.size()) text += QString("... (%1 bytes)").arg(bytes.size());
-  return text.toUpper().trimmed();
+  return text.trimmed();
 }
 }  // namespace
 

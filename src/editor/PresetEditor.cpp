@@ -325,13 +325,6 @@ void TfrmPresetEditor::SetSettleInterval(int milliseconds) {
   timSys->setInterval(milliseconds);
 }
 
-const TParamControl* TfrmPresetEditor::FindParamControl(const QString& name) const {
-  for (const auto* list : {&mixControls_, &analogControls_, &digitalControls_})
-    for (const TParamControl& c : *list)
-      if (QLatin1String(c.Def->Control) == name) return &c;
-  return nullptr;
-}
-
 std::array<bool, 17> TfrmPresetEditor::DigitalPagesShown() const {
   return DigitalPagesInChain(preset_);
 }

@@ -120,7 +120,6 @@ class TfrmPresetEditor : public QWidget {
   // The generated parameter controls: mix, then analog in slot order A0..A27.
   const std::vector<TParamControl>& MixControls() const { return mixControls_; }
   const std::vector<TParamControl>& AnalogControls() const { return analogControls_; }
-  const TParamControl* FindParamControl(const QString& name) const;
   // The listing Print writes, for the preset as it stands.
   TPresetListing Listing() const;
   // Pages of the digital page control that show for the chain.

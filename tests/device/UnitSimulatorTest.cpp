@@ -135,6 +135,12 @@ TEST_F(UnitSimulator, PreKineticUnitHasOneBankAndTheShortTable) {
   SetPreKineticMode(true);
   EXPECT_TRUE(Send(unit, QueryParamMessage(ParamBank)).empty());
   EXPECT_TRUE(Send(unit, Hex("F0 1A 00 15 53 F7")).empty());  // the newer request is unknown
+  // Program changes beyond the 128 entries of the short table load nothing.
+  const int current = unit.CurrentPreset();
+  unit.SetProgramEntry(128, (current + 1) % 200);
+  Send(unit, Hex("B0 20 01"));
+  Send(unit, Hex("C0 00"));
+  EXPECT_EQ(unit.CurrentPreset(), current);
   const auto mpt = Send(unit, MptRequestMessage());
   ASSERT_EQ(mpt.size(), 1u);
   EXPECT_EQ(mpt[0].size(), 262);
@@ -152,14 +158,15 @@ TEST_F(UnitSimulator, StateFileKeepsMemoryAndADamagedOneChangesNothing) {
   QByteArray dump = unit.Preset(3, 10);
   dump[TitleOffset] = 'Q';
   unit.SetPreset(3, 10, dump);
-  unit.SetProgramEntry(0, 42);
+  unit.SetProgramEntry(5, 42);  // entry 0 stays on preset 1, the lowest there is
   ASSERT_TRUE(unit.SaveState(path));
 
   TUnitSimulator other;
   ASSERT_TRUE(other.LoadState(path));
   EXPECT_EQ(other.Preset(3, 10), dump);
   EXPECT_EQ(other.Bank(), 3);
-  EXPECT_EQ(other.ProgramTable()[0], 42);
+  EXPECT_EQ(other.ProgramTable()[5], 42);
+  EXPECT_EQ(other.ProgramTable()[0], 0);
 
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -170,7 +177,7 @@ TEST_F(UnitSimulator, StateFileKeepsMemoryAndADamagedOneChangesNothing) {
   EXPECT_FALSE(fresh.LoadState(path, &error));
   EXPECT_FALSE(error.isEmpty());
   EXPECT_EQ(fresh.Bank(), 0);
-  EXPECT_EQ(fresh.ProgramTable()[0], 0);
+  EXPECT_EQ(fresh.ProgramTable()[5], 5);
 }
 
 TEST(SimulatorSession, DropsEveryNthReplyAndComputesWireTime) {
@@ -184,6 +191,15 @@ TEST(SimulatorSession, DropsEveryNthReplyAndComputesWireTime) {
   EXPECT_EQ(sent, 2);
   EXPECT_EQ(log.filter(" xx ").size(), 2);
   EXPECT_TRUE(log[0].endsWith("<- F0 1A 00 15 43 00 F7")) << log[0].toStdString();
+  // A long message shows its first 16 bytes and its length.
+  session.Options().DropEveryNth = 0;
+  log.clear();
+  session.Handle(AsBytes(GetEditPresetMessage()), [](const QByteArray&) {});
+  ASSERT_FALSE(log.isEmpty());
+  const QString reply = log.back().section(QStringLiteral("-> "), 1);
+  EXPECT_TRUE(reply.startsWith("F0 1A 00 15 05 ")) << reply.toStdString();
+  EXPECT_TRUE(reply.endsWith(" ... (246 bytes)")) << reply.toStdString();
+  EXPECT_EQ(reply.section(QStringLiteral(" ..."), 0, 0).split(' ').size(), 16);
   // A preset dump takes about 79 ms on a DIN cable.
   EXPECT_EQ(TSimulatorSession::WireTime(246).count(), 78720);
 }

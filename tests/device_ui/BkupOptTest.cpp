@@ -344,6 +344,27 @@ TEST(BkupOpt, EscapeAndTheCloseBoxAreCheckedToo) {
   EXPECT_EQ(d.form->FirstNo(), 4);
 }
 
+// While the error box of a number check is up, the dialog cannot be closed under it (a second
+// press of Enter or Escape that reached the dialog meanwhile).
+TEST(BkupOpt, NothingClosesTheDialogWhileANumberErrorIsShown) {
+  Dialog d;
+  TfrmBkupOpt& f = *d.form;
+  d.dialogs->PlanButton(QMessageBox::Ok);
+  int closesTried = 0;
+  d.dialogs->OnAsk = [&](const TDialogRecord&) {
+    if (closesTried++ == 0) f.done(QDialog::Rejected);
+  };
+  d.Type(f.edtFirstNo, "0");
+  d.Click(f.btnOk);
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_EQ(d.dialogs->Asked().size(), 1u);  // the one error, not a second one from the close
+  d.dialogs->OnAsk = nullptr;
+  d.Type(f.edtFirstNo, "3");
+  d.Click(f.btnOk);
+  EXPECT_FALSE(f.isVisible());
+  EXPECT_EQ(f.result(), QDialog::Accepted);
+}
+
 TEST(BkupOpt, UntitledNameRule) {
   Dialog d;
   TfrmBkupOpt& f = *d.form;

@@ -389,6 +389,20 @@ TEST(EditorDigitalChain, LeavingAListForAnythingButItsButtonDisablesTheButton) {
   rig.editor->edtTitle->setFocus();
   QApplication::processEvents();
   EXPECT_FALSE(rig.editor->btnAddDfx->isEnabled());
+  // The same for the chain and its remove button; going to the button keeps it usable.
+  emit avail->itemDoubleClicked(avail->item(0));
+  QListWidget* sel = rig.editor->lbxDigSel;
+  sel->setFocus();
+  sel->setCurrentRow(0);
+  rig.editor->lbxDigSelClick();
+  ASSERT_TRUE(rig.editor->btnDelDfx->isEnabled());
+  rig.editor->btnDelDfx->setFocus();
+  QApplication::processEvents();
+  EXPECT_TRUE(rig.editor->btnDelDfx->isEnabled());
+  sel->setFocus();
+  rig.editor->edtTitle->setFocus();
+  QApplication::processEvents();
+  EXPECT_FALSE(rig.editor->btnDelDfx->isEnabled());
 }
 
 TEST(EditorDigitalChain, RemovingATargetedEffectClearsItsPerformanceEntry) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -197,6 +198,104 @@ TEST(EditorPerformance, AUsersControllerNameSurvivesReopeningTheEditor) {
   EXPECT_EQ(rig.settings.ReadStringAt(rig.settings.Path() + QStringLiteral("\\Controllers"),
                                       QStringLiteral("3")),
             QStringLiteral("Wah pedal"));
+  // The printed listing names the controller as the grid does.
+  second->Preset().PerfInUse[0] = true;
+  second->Preset().PerfMIDI[0].Controller = 3;
+  QStringList printed;
+  for (const auto& column : second->Listing().Columns)
+    for (const TListingLine& line : column) printed << line.Text;
+  EXPECT_TRUE(printed.join('\n').contains(QStringLiteral("Wah pedal")))
+      << printed.join('\n').toStdString();
+}
+
+// A stored entry, shown: its target's effect and parameter are chosen in the lists and its
+// controller in the grid, and choosing the same parameter again leaves the entry as it was.
+struct ShownEntry {
+  int ParamNo;
+  int Controller;
+  const char* Effect;
+  const char* Parameter;
+};
+
+class EditorPerformanceShown : public ::testing::TestWithParam<ShownEntry> {};
+
+TEST_P(EditorPerformanceShown, NamesItsTargetAndChangesNothing) {
+  const ShownEntry c = GetParam();
+  EditorRig rig;
+  TPreset p = SamplePreset();  // compressor, equalizer; group 0 with Low Pass
+  p.DigitalInUse[2] = true;    // and the Flanger of group 0 (slots D8..D12)
+  p.PerfInUse[0] = true;
+  p.PerfMIDI[0].ParamNo = c.ParamNo;
+  p.PerfMIDI[0].Controller = c.Controller;
+  p.PerfMIDI[0].Low = 1;
+  p.PerfMIDI[0].High = 2;
+  p.PerfMIDI[0].Extra = 7;
+  p.PerfMIDI[0].InUse = false;
+  rig.ShowSettled(p);
+  OpenPerfPage(rig);
+  const TPerfMIDI before = rig.editor->Preset().PerfMIDI[0];
+  ClickItem(rig.editor->lbxPMIdefctl, QStringLiteral("Controller #1"));
+  ASSERT_NE(rig.editor->lbxCtlParam->currentItem(), nullptr);
+  ASSERT_NE(rig.editor->lbxParamNames->currentItem(), nullptr);
+  EXPECT_EQ(rig.editor->lbxCtlParam->currentItem()->text(), QLatin1String(c.Effect));
+  EXPECT_EQ(rig.editor->lbxParamNames->currentItem()->text(), QLatin1String(c.Parameter));
+  EXPECT_EQ(rig.editor->grdPMctl->currentRow(), c.Controller);
+  const TPerfMIDI& shown = rig.editor->Preset().PerfMIDI[0];
+  EXPECT_EQ(shown.ParamNo, before.ParamNo);
+  EXPECT_EQ(shown.Low, before.Low);
+  EXPECT_EQ(shown.High, before.High);
+  EXPECT_EQ(shown.Extra, before.Extra);
+  EXPECT_EQ(shown.InUse, before.InUse);
+  EXPECT_EQ(shown.Controller, before.Controller);
+  ClickItem(rig.editor->lbxParamNames, QLatin1String(c.Parameter));
+  EXPECT_EQ(rig.editor->Preset().PerfMIDI[0].ParamNo, c.ParamNo);
+  EXPECT_EQ(rig.editor->Preset().PerfMIDI[0].Controller, c.Controller);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, EditorPerformanceShown,
+    ::testing::Values(ShownEntry{0, 7, "MIDI Monitor", "enabled"},
+                      ShownEntry{2, 0, "Mix", "digital"},         // parameter 2: the digital mix
+                      ShownEntry{6, 11, "Compressor", "attack"},  // A2
+                      ShownEntry{4 + 17 + 6, 1, "Equalizer", "10KHz"},
+                      ShownEntry{32 + 8 + 2, 64, "Flanger", "speed"}));  // D10: third place
+
+// Deleting an entry is a step of its own: undoable and sent at once, whatever Auto send says.
+TEST(EditorPerformance, DeletingAnEntryIsSentAtOnce) {
+  EditorRig rig;
+  TPreset p = SamplePreset();
+  p.PerfInUse[0] = true;
+  p.PerfMIDI[0].ParamNo = 4;
+  p.PerfMIDI[0].Low = 0;
+  p.PerfMIDI[0].High = 31;
+  p.PerfMIDI[0].Controller = 7;
+  rig.ShowSettled(p);
+  rig.editor->chkAutoSend->setChecked(false);
+  OpenPerfPage(rig);
+  ClickItem(rig.editor->lbxPMIdefctl, QStringLiteral("Controller #1"));
+  const std::size_t sent = rig.sent.size();
+  const int undo = rig.editor->History().UndoList.Count();
+  rig.editor->btnPMIdel->click();
+  EXPECT_FALSE(rig.editor->Preset().PerfInUse[0]);
+  ASSERT_EQ(rig.sent.size(), sent + 1);
+  EXPECT_EQ(rig.editor->History().UndoList.Count(), undo + 1);
+  EXPECT_EQ(rig.sent.back(), ImageBytes(rig.editor->Preset()));
+  EXPECT_TRUE(rig.editor->StatusText().startsWith(QStringLiteral("Modified")));
+}
+
+TEST(EditorPerformance, AControllerNameThatCannotBeKeptIsReported) {
+  EditorRig rig;
+  // The settings folder is a file: nothing can be written under it.
+  QFile blocker(rig.settingsDir.filePath(QStringLiteral("blocked")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  rig.settings.SetStorageFolder(blocker.fileName() + QStringLiteral("/settings"));
+  rig.ShowSettled(SamplePreset());
+  const std::size_t asked = rig.dialogs->Asked().size();
+  rig.editor->grdPMctl->item(3, 1)->setText(QStringLiteral("Wah pedal"));
+  ASSERT_GT(rig.dialogs->Asked().size(), asked);
+  EXPECT_EQ(rig.dialogs->Asked().back().kind, TDialogKind::Message);
+  EXPECT_FALSE(rig.dialogs->Asked().back().text.isEmpty());
 }
 
 TEST(EditorPerformance, AStoredRangeOutsideTheControlIsReportedAndTheBarStaysInside) {

@@ -129,6 +129,20 @@ TEST(PresetEditorWindow, FrameCaptionsHintsAndPages) {
 // ---------------------------------------------------------------------------------------------
 // Settle timer and sends
 
+TEST(PresetEditorWindow, ToolbarButtonsAskTheirQuestions) {
+  EditorRig rig;
+  rig.ShowSettled(SamplePreset());
+  rig.dialogs->PlanCancel();
+  rig.editor->btnSaveAs->click();
+  ASSERT_EQ(rig.dialogs->Asked().size(), 1u);
+  EXPECT_EQ(rig.dialogs->Last().kind, TDialogKind::SaveFile);
+  rig.dialogs->PlanPrinterSetup(false);
+  rig.editor->btnPrtSetup->click();
+  ASSERT_EQ(rig.dialogs->Asked().size(), 2u);
+  EXPECT_EQ(rig.dialogs->Last().kind, TDialogKind::PrinterSetup);
+  EXPECT_EQ(rig.dialogs->PlansLeft(), 0);
+}
+
 TEST(PresetEditorChanges, ThreeMovesWithinTheSettleTimeGiveOneSnapshotAndOneSend) {
   EditorRig rig;
   rig.Show(SamplePreset());
@@ -283,6 +297,12 @@ TEST(PresetEditorAnalog, SwitchingTheCompressorOnWritesItsDefaults) {
   EXPECT_TRUE(e.pgcAnalogParams->isVisible());
   EXPECT_EQ(e.pgcAnalogParams->currentIndex(), 8);
   EXPECT_EQ(e.Preset().AnalogParams[27], 41);
+  // The page in view going off shows the first one left, even the very first.
+  e.cklAnalogSelect->item(0)->setCheckState(Qt::Checked);
+  e.pgcAnalogParams->setCurrentIndex(8);
+  e.cklAnalogSelect->item(8)->setCheckState(Qt::Unchecked);
+  EXPECT_TRUE(e.pgcAnalogParams->isVisible());
+  EXPECT_EQ(e.pgcAnalogParams->currentIndex(), 0);
 }
 
 TEST(PresetEditorAnalog, EqualizerScrollBarsDriveTheirMeters) {

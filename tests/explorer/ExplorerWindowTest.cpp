@@ -512,4 +512,23 @@ TEST_F(ExplorerWindow, MenusCanBeExtendedByTheMainWindow) {
   EXPECT_EQ(w.Child<QMenu>("popMsgBuf")->actions().last(), item);
 }
 
+TEST_F(ExplorerWindow, TheFileMenuSavesClearsAndExits) {
+  TTestExplorer& w = Open();
+  QStringList items;
+  for (QAction* a : w.Child<QMenu>("miFile")->actions())
+    items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  EXPECT_EQ(items,
+            QStringList({"Save message buffer &as...", "&Clear message buffer", "-", "E&xit"}));
+}
+
+// Why a browser named by the setting did not show the page: found by its program, whatever
+// arguments follow it.
+TEST(HelpBrowserProblem, TheProgramIsLookedForWithoutItsArguments) {
+  const QString started = QStringLiteral("Cannot find browser to view help file");
+  EXPECT_EQ(S(HelpBrowserProblem(QStringLiteral("sh -c"))), S(started));
+  EXPECT_EQ(S(HelpBrowserProblem(QStringLiteral("sh -c %s:none-such-browser"))), S(started));
+  EXPECT_EQ(S(HelpBrowserProblem(QStringLiteral("none-such-browser --new"))),
+            "Browser path not found");
+}
+
 }  // namespace

@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
+#include <QMimeDatabase>
+#include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QToolButton>
 #include <QTreeView>
@@ -317,6 +320,63 @@ TEST_F(FilePane, HistoryIsReadFromNineValuesAndWrittenAsSeven) {
   for (int i = 1; i <= 7; ++i) {
     EXPECT_EQ(S(reg.ReadStringAt(key, QString::number(i))), S(box->itemText(i - 1))) << i;
   }
+}
+
+TEST_F(FilePane, TheViewButtonsSwitchBetweenDetailsListAndIcons) {
+  WriteFile("a.zqn", QByteArray(246, 1));
+  TTestExplorer& w = Open();
+  auto* stack = w.Child<QStackedWidget>("stkFileViews");
+  auto* icons = w.Child<QListView>("lvwFileListIcons");
+  auto* details = w.Child<QToolButton>("btnFileDetails");
+  EXPECT_EQ(stack->currentWidget(), List());  // details at start
+  EXPECT_TRUE(details->isChecked());
+  w.Child<QToolButton>("btnFileIcons")->click();
+  EXPECT_EQ(stack->currentWidget(), icons);
+  EXPECT_EQ(icons->viewMode(), QListView::IconMode);
+  EXPECT_EQ(icons->iconSize(), QSize(32, 32));
+  w.Child<QToolButton>("btnFileList")->click();
+  EXPECT_EQ(stack->currentWidget(), icons);
+  EXPECT_EQ(icons->viewMode(), QListView::ListMode);
+  EXPECT_EQ(icons->iconSize(), QSize(16, 16));
+  // A refresh in the list view leaves it drawing.
+  PressOnEditor(Qt::Key_F5);
+  EXPECT_TRUE(icons->updatesEnabled());
+  details->click();
+  EXPECT_EQ(stack->currentWidget(), List());
+  EXPECT_TRUE(details->isChecked());
+}
+
+TEST_F(FilePane, ThePopupRefreshesAndTypesAreTheSystemsNames) {
+  WriteFile("notes.txt", "hello");
+  WriteFile("a.qqx", "x");
+  TTestExplorer& w = Open();
+  auto* popup = w.Child<QMenu>("popFileList");
+  QStringList items;
+  for (QAction* a : popup->actions())
+    if (!a->isSeparator()) items << a->text();
+  EXPECT_EQ(items, QStringList({"Refresh", "Delete", "Set double-click action"}));
+  WriteFile("b.zqn", QByteArray(246, 1));
+  w.Action("pmiRefresh")->trigger();
+  ASSERT_GE(Row("b.zqn"), 0);
+  // A known type by its description, an unknown one after its extension.
+  const QString text = QMimeDatabase().mimeTypeForFile(filesDir.filePath("notes.txt")).comment();
+  EXPECT_EQ(S(List()->model()->index(Row("notes.txt"), 2).data().toString()), S(text));
+  EXPECT_EQ(S(List()->model()->index(Row("a.qqx"), 2).data().toString()), "QQX File");
+}
+
+TEST_F(FilePane, AFolderChosenFromTheHistoryMovesToItsTopOnce) {
+  QTemporaryDir second;
+  reg.WriteStringAt(reg.Path() + "\\Folders", "2", second.path());
+  TTestExplorer& w = Open();
+  auto* box = w.Child<QComboBox>("cbxFolder");
+  ASSERT_EQ(box->count(), 2);
+  ASSERT_EQ(S(box->itemText(1)), S(second.path() + "/"));
+  box->setCurrentIndex(1);
+  emit box->activated(1);
+  EXPECT_EQ(S(w.CurrentFolder()), S(second.path() + "/"));
+  EXPECT_EQ(box->count(), 2);
+  EXPECT_EQ(S(box->itemText(0)), S(second.path() + "/"));
+  EXPECT_EQ(S(box->itemText(1)), S(filesDir.path() + "/"));
 }
 
 }  // namespace

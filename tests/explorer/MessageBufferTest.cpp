@@ -211,6 +211,17 @@ TEST_F(MessageBuffer, PasteTakesOnlyHexText) {
   emit popup->aboutToShow();
   EXPECT_TRUE(w.Action("pmiCopy")->isEnabled());
   EXPECT_TRUE(w.Action("pmiCut")->isEnabled());
+  w.Action("pmiSendtoMIDIOut")->trigger();
+  EXPECT_EQ(Sent().size(), 2u);
+
+  // Text put in any other way (a drop, the editor's own paste) is held to the same rule.
+  SetEditorText("");
+  QGuiApplication::clipboard()->setText("c0 0a");
+  w.Editor()->paste();
+  EXPECT_EQ(S(Text()), "C0 0A");
+  QGuiApplication::clipboard()->setText("no hex");
+  w.Editor()->paste();
+  EXPECT_EQ(S(Text()), "C0 0A");
 }
 
 // The menu item was enabled for the clipboard as it was when the menu opened; a text that is no

@@ -24,6 +24,8 @@
 #include <QTextDocument>
 #include <QToolButton>
 
+#include <vector>
+
 #include "controls/kxLCDmeter.h"
 
 namespace {
@@ -197,6 +199,7 @@ TLayoutFindings CheckLayout(QWidget* window, const QString& where, const QString
     picture.save(QDir(folder).filePath(shot + QStringLiteral(".png")));
   }
   const QRect windowRect = window->rect();
+  std::vector<std::pair<const QWidget*, QRect>> seen;  // controls and where they can be seen
   for (QWidget* w : window->findChildren<QWidget*>()) {
     if (!w->isVisible() || w->window() != window || IsInnerPart(w) || !IsControl(w)) continue;
     ++found.Checked;
@@ -236,6 +239,18 @@ TLayoutFindings CheckLayout(QWidget* window, const QString& where, const QString
     if (part.width() * part.height() >= MinimumSide * MinimumSide && windowRect.contains(part) &&
         Colours(picture, part) < 2)
       found.Faults << QStringLiteral("%1: %2: not drawn (its area is one colour)").arg(where, name);
+    // One control drawn over another hides part of it: a control left out of its layout sits in
+    // the corner of its page, two put in one cell sit on each other.
+    for (const auto& [other, otherPart] : seen) {
+      if (w->isAncestorOf(other) || other->isAncestorOf(w)) continue;
+      const QRect common = part & otherPart;
+      if (common.width() > 1 && common.height() > 1)
+        found.Faults << QStringLiteral("%1: %2 and %3 lie on each other (%4x%5 px)")
+                            .arg(where, name, Describe(other))
+                            .arg(common.width())
+                            .arg(common.height());
+    }
+    seen.emplace_back(w, part);
   }
   return found;
 }

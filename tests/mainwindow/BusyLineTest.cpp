@@ -2,6 +2,8 @@
 // a closed output under the editors, and closing the main window with editors open.
 
 #include "MainWindowFixture.h"
+#include "ModalDialogs.h"
+#include "PdfText.h"
 #include "app/PrintPage.h"
 #include "device/BkupOpt.h"
 #include "device/StorePrompt.h"
@@ -13,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -306,6 +309,32 @@ TEST_F(BusyLine, AListingEndedBeforeItRanStaysOpenUntilTheNextStop) {
   EXPECT_GT(QFile(pdf).size(), 0);
 }
 
+// The same listing left open, then a run that prints nothing: the listing is ended before that
+// run, and none of its titles land in it.
+TEST_F(BusyLine, ARunWithoutPrintingEndsAListingLeftOpenFirst) {
+  Start(5);
+  const QString pdf = out.filePath("titles.pdf");
+  window->ListingPrinter()->setOutputFormat(QPrinter::PdfFormat);
+  window->ListingPrinter()->setOutputFileName(pdf);
+  window->ExecBackupOptions = [](TfrmBkupOpt& d) {
+    for (int b = 0; b < 4; ++b) d.SetBank(b, false);
+    return true;
+  };
+  window->miPrintList->trigger();
+  ASSERT_TRUE(window->PrintTitles);
+
+  PlanBackup(1, 1, false);
+  window->miGetSaveEach->trigger();
+  EXPECT_FALSE(window->PrintTitles);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, 10000));
+  ASSERT_GT(QFile(pdf).size(), 0);
+  const std::optional<QString> text = PdfText(pdf);
+  ASSERT_TRUE(text.has_value());
+  const QString title = QuickTitle(AsBytes(Memory(0, 0)));
+  ASSERT_FALSE(title.isEmpty());
+  EXPECT_FALSE(text->contains(title)) << text->toStdString();
+}
+
 // ---------------------------------------------------------------------------------------------
 // A closed output under the editors
 
@@ -416,6 +445,29 @@ TEST_F(ClosingMainWindow, ClosingDuringABackupAbortsIt) {
   EXPECT_FALSE(window->Running);
   EXPECT_FALSE(window->MidiOutput()->IsOpen());
   EXPECT_TRUE(window->LogLine(window->LogCount() - 1) == "Procedure aborted");
+}
+
+// A store waits for the unit to take the preset first; closing the program in that wait stores
+// nothing and reports no error from a port that is gone.
+TEST_F(ClosingMainWindow, ClosingDuringAStoresWaitStoresNothing) {
+  Start(600);
+  window->SetBufferBytes(Memory(0, 4));
+  QPointer<TfrmPresetEditor> editor = window->OpenPresetEditor();
+  ASSERT_NE(editor.data(), nullptr);
+  window->show();
+  bool closed = false;
+  OnNextModal([&](QWidget* modal) {
+    auto* prompt = qobject_cast<TfrmStorePrompt*>(modal);
+    ASSERT_NE(prompt, nullptr);
+    prompt->SetPresetNo(9);
+    // Once the preset has gone out, the program is closed in the store's wait.
+    QTimer::singleShot(150, window.get(), [&] { closed = window->close(); });
+    prompt->btnOK->click();
+  });
+  editor->Store();
+  EXPECT_TRUE(closed);
+  EXPECT_TRUE(Received().filter("F0 1A 00 15 0A").isEmpty()) << Received().join('\n').toStdString();
+  EXPECT_TRUE(dialogs->Asked().empty()) << dialogs->Last().text.toStdString();
 }
 
 }  // namespace

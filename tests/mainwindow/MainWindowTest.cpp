@@ -15,11 +15,13 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -81,6 +83,9 @@ TEST_F(MainWindow, SilentUnitEndsInTheTimeOut) {
 
 TEST_F(MainWindow, F10PutsTheEditPresetIntoTheMonitor) {
   Start();
+  auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("pgcTab"));
+  ASSERT_NE(tabs, nullptr);
+  tabs->setCurrentIndex(0);  // the file pane in view: the monitor comes to the front
   int key = Qt::Key_F10;
   window->DoFormKeyDown(key, Qt::NoModifier);
   EXPECT_EQ(key, 0);  // consumed
@@ -95,6 +100,17 @@ TEST_F(MainWindow, F10PutsTheEditPresetIntoTheMonitor) {
   }
   EXPECT_EQ(Received().filter("F0 1A 00 15 45 F7").size(), 2);
   EXPECT_TRUE(Status().startsWith("Preset \"")) << Status().toStdString();
+  EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("tsMonitor"));
+}
+
+TEST_F(MainWindow, WithoutBothDirectionsTheRequestsMenuIsOff) {
+  drivers = std::make_shared<TInProcessMidi>();  // no devices at all
+  Start();
+  QAction* requests = nullptr;
+  for (QAction* a : window->menuBar()->actions())
+    if (a->text() == QStringLiteral("ZQN Tarvo Requests")) requests = a;
+  ASSERT_NE(requests, nullptr);
+  EXPECT_FALSE(requests->isEnabled());
 }
 
 // A preset dump the user asked for with F10, as the monitor and the status bar show it.

@@ -107,13 +107,18 @@ TEST(ParamTable, ControlNamesCarryKindAndEffectCode) {
   EXPECT_EQ(DigitalEffectParams(dePitchTrans)[3].ParamName(), QStringLiteral("base key"));
 }
 
-TEST(ParamTable, AnalogDefaultsAreTheFreshRecord) {
+TEST(ParamTable, AnalogRangesAndDefaultsAreTheFreshRecord) {
   const int defaults[28] = {24, 3,  1,  3, 42, 23, 5, 2, 46, 5, 4, 43, 0, 28,
                             5,  35, 15, 6, 6,  6,  6, 6, 6,  6, 0, 3,  3, 41};
+  // Every analog parameter starts at 0; the tops are the unit's.
+  const int maxima[28] = {31, 7,  6,  6,  50, 31, 7,  5,  50, 6,  6,  43, 7, 31,
+                          6,  63, 31, 12, 12, 12, 12, 12, 12, 12, 13, 3,  6, 48};
   TPreset p;
   for (int i = 0; i < 28; ++i) {
     EXPECT_EQ(p.AnalogParams[i], defaults[i]) << i;
     EXPECT_EQ(ParamDef(4 + i).Default, defaults[i]) << i;
+    EXPECT_EQ(ParamDef(4 + i).Min, 0) << i;
+    EXPECT_EQ(ParamDef(4 + i).Max, maxima[i]) << i;
   }
   for (int i = 0; i < 3; ++i) EXPECT_EQ(ParamDef(1 + i).Default, p.Mix[i]);
 }
