@@ -265,5 +265,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (int n = 0; n < 16 && in.More(); ++n) Move(e, in);
   e.timSys->stop();
+  // What the window posted to itself (layout requests, deferred deletes) is delivered as the
+  // program's event loop would; left queued, the queue grows with every input and each new post
+  // searches a longer one.
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   return 0;
 }

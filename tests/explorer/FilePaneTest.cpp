@@ -38,6 +38,29 @@ TEST(FileListingRules, SizeTextsAndTotals) {
   for (const auto& [bytes, text] : totals) EXPECT_EQ(S(TotalSizeText(bytes)), text) << bytes;
 }
 
+TEST(FileListingRules, EqualSizesAndTimesCompareEqualEitherWay) {
+  auto file = [](const char* name, const char* sizeText, int minute) {
+    TFileEntry e;
+    e.Caption = QString::fromLatin1(name);
+    e.SizeText = QString::fromLatin1(sizeText);
+    e.Modified = QDateTime(QDate(2026, 5, 1), QTime(10, minute));
+    return e;
+  };
+  const TFileEntry a = file("a.zqn", "1 KB", 5), b = file("B.zqn", "1 KB", 5);
+  const TFileEntry big = file("c.zqn", "2 KB", 6);
+  for (const bool ascending : {true, false}) {
+    for (const TFileSortKey key : {fsSize, fsModified}) {
+      EXPECT_EQ(CompareFileEntries(a, b, key, ascending), 0) << key << ascending;
+      EXPECT_EQ(CompareFileEntries(b, a, key, ascending), 0) << key << ascending;
+      EXPECT_EQ(CompareFileEntries(a, big, key, ascending), ascending ? -1 : 1) << key;
+      EXPECT_EQ(CompareFileEntries(big, a, key, ascending), ascending ? 1 : -1) << key;
+    }
+    // Names: by character code of the kind, then the captions without regard to case.
+    EXPECT_EQ(CompareFileEntries(a, b, fsName, ascending), ascending ? -1 : 1);
+    EXPECT_EQ(CompareFileEntries(a, a, fsName, ascending), 0);
+  }
+}
+
 TEST(FileListingRules, FolderSteps) {
   EXPECT_TRUE(IsRootFolder("/"));
   EXPECT_TRUE(IsRootFolder("C:\\"));

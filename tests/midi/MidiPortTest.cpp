@@ -198,6 +198,14 @@ TEST_F(PortTest, LongSysexIsSplitAcrossReceiveBuffers) {
   EXPECT_NE(static_cast<std::uint8_t>(events[0].Sysex.back()), 0xF7);
   EXPECT_EQ(static_cast<std::uint8_t>(events[1].Sysex.back()), 0xF7);
   EXPECT_EQ(events[0].Sysex + events[1].Sysex, Bytes(big));
+
+  // One byte past a full buffer: the last piece is the F7 alone, and it is kept.
+  events.clear();
+  const auto edge = Sysex(4097, 5);
+  loop->Send(edge);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() == 2; }, 5000));
+  EXPECT_EQ(events[1].SysexLength, 1);
+  EXPECT_EQ(events[0].Sysex + events[1].Sysex, Bytes(edge));
 }
 
 TEST_F(PortTest, FullRingLosesTheNextEventAndReportsOnce) {

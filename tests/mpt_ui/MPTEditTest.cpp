@@ -189,14 +189,17 @@ TEST_F(MptEditor, AShortNumberIsWrittenWithThreeDigitsAndTheCursorMoves) {
 
 TEST_F(MptEditor, TheEditorTakesDigitsOnly) {
   Open();
-  window->SetCurrentCell(1, 1);
-  Type("1a2b34");
-  auto* edit = qobject_cast<QLineEdit*>(window->grdMPT->OpenEditor.data());
-  ASSERT_NE(edit, nullptr);
-  EXPECT_EQ(edit->text(), "123");
-  QTest::keyClick(edit, Qt::Key_Return);
-  QApplication::processEvents();  // Return commits once the editor has seen the key
-  EXPECT_EQ(window->Cell(1, 1), "123");
+  // The first cell, and the last one, at the grid's right edge.
+  for (const auto& [row, col] : {std::pair{1, 1}, std::pair{20, 10}}) {
+    window->SetCurrentCell(row, col);
+    Type("1a2b34");
+    auto* edit = qobject_cast<QLineEdit*>(window->grdMPT->OpenEditor.data());
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->text(), "123") << row << "," << col;
+    QTest::keyClick(edit, Qt::Key_Return);
+    QApplication::processEvents();  // Return commits once the editor has seen the key
+    EXPECT_EQ(window->Cell(row, col), "123");
+  }
 }
 
 TEST_F(MptEditor, AClickElsewhereIsRefusedWhileACellIsInvalid) {

@@ -28,7 +28,7 @@ TEST(PresetFile, NumberAfterTheExtension) {
   } cases[] = {{"Lead.zqn042", 42},       {"Lead.zqn", -1},  {"Lead.zqn4", -1},
                {"Lead.zqn12", 12},        {"x.ZQN200", 200}, {"a.zqnab", -1},
                {"/b/Bank A/a.zqn001", 1}, {"a.zqn0421", 42}, {"a.zqn.zqn007", 7},
-               {"noextension", -1}};
+               {"noextension", -1},       {".zqn042", 42}};  // a preset with no title
   for (const auto& c : cases)
     EXPECT_EQ(PresetNumberFromFileName(QString::fromLatin1(c.name)), c.number) << c.name;
 }

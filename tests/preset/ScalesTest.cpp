@@ -122,6 +122,28 @@ TEST(Scales, SampleOutputs) {
         << ScaleName(s.Scale).toStdString() << " " << s.Value;
 }
 
+TEST(Scales, DomainsAreTheTables) {
+  using S = TScale;
+  const std::pair<TScale, TScaleDomain> rows[] = {
+      {S::EighthsPercent, {0, 31}},  {S::LevelPercent, {0, 63}},
+      {S::MasterLevel, {0, 48}},     {S::DoublePercent, {0, 50}},
+      {S::SevenStepPercent, {0, 6}}, {S::DistortionOutputPercent, {0, 43}},
+      {S::EqLevel, {0, 12}},         {S::EnvelopeTuning, {0, 63}},
+      {S::LfoSpeed, {0, 84}},        {S::Pitch, {0, 24}},
+      {S::FinePitch, {0, 127}},      {S::DelayLength, {0, 126}},
+      {S::SampleLength, {0, 127}},   {S::Diffusion, {0, 3}},
+      {S::Damping, {0, 7}},          {S::ReverbDecay, {0, 47}},
+      {S::GateDecay, {0, 7}},        {S::LowPassFrequency, {0, 30}},
+      {S::Detune, {0, 100}},         {S::ReverbPosition, {0, 6}},
+  };
+  for (const auto& [scale, domain] : rows) {
+    EXPECT_EQ(ScaleDomain(scale).Min, domain.Min) << ScaleName(scale).toStdString();
+    EXPECT_EQ(ScaleDomain(scale).Max, domain.Max) << ScaleName(scale).toStdString();
+  }
+  for (const TScale any : {S::PlainMilliseconds, S::PlainNumber})
+    EXPECT_TRUE(ScaleDomain(any).Contains(INT_MIN) && ScaleDomain(any).Contains(INT_MAX));
+}
+
 TEST(Scales, EveryValueOfEveryDomainHasAText) {
   for (int i = 1; i < ScaleCount; ++i) {
     const TScale scale = TScale(i);
