@@ -103,9 +103,19 @@ TEST(EditorPerformance, CompressorOutputStoresParam8WithARangeReading0To100Perce
   EXPECT_EQ(rig.editor->lblPMIHighValue->text(), QStringLiteral("100%"));
   EXPECT_EQ(rig.editor->lblPMIcurrval->text(),
             QString::number(rig.editor->Preset().AnalogParams[4] * 2) + QLatin1Char('%'));
+  // A move of the range is an edit like any other: sent once it has settled.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.editor->timSys->isActive(); }, 5000));
+  const std::size_t sent = rig.sent.size();
   rig.editor->scrHighValue->setValue(20);
   EXPECT_EQ(rig.editor->Preset().PerfMIDI[0].High, 20);
   EXPECT_EQ(rig.editor->lblPMIHighValue->text(), QStringLiteral("40%"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rig.sent.size() > sent; }, 5000));
+  EXPECT_EQ(rig.sent.back(), ImageBytes(rig.editor->Preset()));
+  // Controller 0 is a controller too.
+  QTableWidget* grid = rig.editor->grdPMctl;
+  grid->setCurrentCell(0, 0);
+  emit grid->cellClicked(0, 0);
+  EXPECT_EQ(rig.editor->Preset().PerfMIDI[0].Controller, 0);
 }
 
 TEST(EditorPerformance, AMidiPanRangeStores127MinusTheScrollPositions) {
@@ -351,6 +361,12 @@ TEST(EditorPerformance, EffectListFollowsTheVisiblePagesAndScreenshot) {
   EXPECT_EQ(items, (QStringList{QStringLiteral("MIDI Monitor"), QStringLiteral("Mix"),
                                 QStringLiteral("Compressor"), QStringLiteral("Equalizer"),
                                 QStringLiteral("Low Pass")}));
+  // An effect switched on meanwhile is in the list the next time the page opens.
+  rig.editor->pgcPreset->setCurrentWidget(rig.editor->tsAnalog);
+  rig.editor->cklAnalogSelect->item(4)->setCheckState(Qt::Checked);  // the noise gate
+  OpenPerfPage(rig);
+  EXPECT_FALSE(
+      rig.editor->lbxCtlParam->findItems(QStringLiteral("NoiseGate"), Qt::MatchExactly).isEmpty());
   rig.editor->btnPMIadd->click();
   ClickItem(rig.editor->lbxCtlParam, QStringLiteral("Equalizer"));
   EXPECT_EQ(rig.editor->lbxParamNames->item(0)->text(), QStringLiteral("40Hz"));

@@ -603,6 +603,34 @@ INSTANTIATE_TEST_SUITE_P(Locations, PresetEditorStore,
                          ::testing::Values(StoreCase{1, 0x00, 0x00}, StoreCase{128, 0x7F, 0x00},
                                            StoreCase{129, 0x00, 0x01}, StoreCase{200, 0x47, 0x01}));
 
+// Storing without the preset having reached the unit would keep whatever the unit holds under
+// the chosen number: a send that fails stops the store.
+TEST(PresetEditorStorePrompt, AFailedSendStoresNothing) {
+  EditorRig rig;
+  rig.Show(SamplePreset());
+  rig.editor->OnSendPreset = [](QIODevice&) { return QStringLiteral("MIDI Out device not available"); };
+  OnNextModal([](QWidget* modal) {
+    auto* prompt = qobject_cast<TfrmStorePrompt*>(modal);
+    ASSERT_NE(prompt, nullptr);
+    prompt->btnOK->click();
+  });
+  rig.editor->btnStore->click();
+  EXPECT_TRUE(rig.raw.empty());
+  EXPECT_EQ(S(rig.editor->StatusText()), "MIDI Out device not available");
+}
+
+// Saved, the preset closes and opens another without a question.
+TEST(PresetEditorFiles, ASavedPresetClosesWithoutAQuestion) {
+  QTemporaryDir dir;
+  EditorRig rig;
+  rig.ShowSettled(SamplePreset());
+  rig.dialogs->PlanSaveFile(dir.filePath("Lead.zqn"));
+  ASSERT_TRUE(rig.editor->SaveAs());
+  const std::size_t asked = rig.dialogs->Asked().size();
+  EXPECT_TRUE(rig.editor->CloseQuery());
+  EXPECT_EQ(rig.dialogs->Asked().size(), asked);
+}
+
 TEST(PresetEditorStorePrompt, ABackupFileNameProposesItsNumberWhenTheUnitIsSilent) {
   QTemporaryDir dir;
   EditorRig rig;

@@ -114,6 +114,12 @@ TEST(PresetListingPrint, TheCommandLineListingGivesTheSameLines) {
   EXPECT_EQ(PrintListings({bad.fileName(), good}, outStream, errStream), 1);
   EXPECT_EQ(err.toStdString(), (bad.fileName() + ": Not a valid preset file\n").toStdString());
   EXPECT_TRUE(out.contains("Title: Listed"));  // the good file is still listed
+
+  // Several files: a form feed between two listings, none before the first.
+  out.clear();
+  EXPECT_EQ(PrintListings({good, good}, outStream, errStream), 0);
+  EXPECT_FALSE(out.startsWith('\f'));
+  EXPECT_EQ(out.count(QStringLiteral("\f\n")), 1);
 }
 
 TEST(PresetListingPrint, ScreenshotOfAnEditorWithAPresetFromTheUnit) {

@@ -161,8 +161,18 @@ TEST_F(ExplorerWindow, EveryEventIsLoggedAndThe501stDropsTheOldest) {
   EXPECT_EQ(w.Log()->model()->index(0, 0).data().toString(), w.LogLine(0));
   EXPECT_EQ(w.Log()->model()->index(499, 0).data().toString(), w.LogLine(499));
   EXPECT_EQ(S(w.StatusText(0)), "Received 2 MIDI in bytes");
-  // The newest line is the current one.
+  // The newest line is the current one, and in sight.
   EXPECT_EQ(w.Log()->currentIndex().row(), 499);
+  // With the monitor in view, the newest line is in sight.
+  auto* tabs = w.Child<QTabWidget>("pgcTab");
+  tabs->setCurrentWidget(w.Child<QWidget>("tsMonitor"));
+  Inject({0xC0, 0x06});
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return w.LogEvent(499) && w.LogEvent(499)->Data1 == 0x06; }));
+  w.FlushLogView();
+  QApplication::processEvents();
+  EXPECT_TRUE(w.Log()->viewport()->rect().intersects(
+      w.Log()->visualRect(w.Log()->model()->index(499, 0))));
 }
 
 TEST_F(ExplorerWindow, MonitorCaptionTellsOfEventsReceivedOutOfSight) {

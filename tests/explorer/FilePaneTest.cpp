@@ -357,7 +357,10 @@ TEST_F(FilePane, TheViewButtonsSwitchBetweenDetailsListAndIcons) {
   EXPECT_EQ(stack->currentWidget(), icons);
   EXPECT_EQ(icons->viewMode(), QListView::IconMode);
   EXPECT_EQ(icons->iconSize(), QSize(32, 32));
+  EXPECT_TRUE(w.Child<QToolButton>("btnFileIcons")->isChecked());
   w.Child<QToolButton>("btnFileList")->click();
+  EXPECT_TRUE(w.Child<QToolButton>("btnFileList")->isChecked());
+  EXPECT_FALSE(w.Child<QToolButton>("btnFileIcons")->isChecked());
   EXPECT_EQ(stack->currentWidget(), icons);
   EXPECT_EQ(icons->viewMode(), QListView::ListMode);
   EXPECT_EQ(icons->iconSize(), QSize(16, 16));

@@ -194,6 +194,7 @@ TEST_F(MessageBuffer, PasteTakesOnlyHexText) {
   emit popup->aboutToShow();
   EXPECT_TRUE(w.Action("pmiPaste")->isEnabled());
   EXPECT_FALSE(w.Action("pmiSendtoMIDIOut")->isEnabled());
+  EXPECT_FALSE(w.Action("pmiBufClear")->isEnabled());
   w.Action("pmiPaste")->trigger();
   EXPECT_EQ(S(Text()), "F0 7F 00 F7");
   PressOnEditor(Qt::Key_F9);
@@ -206,6 +207,7 @@ TEST_F(MessageBuffer, PasteTakesOnlyHexText) {
   EXPECT_EQ(S(Text()), "F0 7F 00 F7");
   EXPECT_TRUE(w.Action("pmiSendtoMIDIOut")->isEnabled());
   EXPECT_TRUE(w.Action("pmiSave")->isEnabled());
+  EXPECT_TRUE(w.Action("pmiBufClear")->isEnabled());
   EXPECT_FALSE(w.Action("pmiCopy")->isEnabled());
   w.Action("pmiSelectAll")->trigger();
   emit popup->aboutToShow();
