@@ -5,6 +5,8 @@
 #include "app/PrintPage.h"
 #include "app/kxUtility.h"
 #include "editor/PresetEditor.h"
+#include "library/LibraryWindow.h"
+#include "library/PresetLibrary.h"
 #include "mpt/MPTEdit.h"
 #include "preset/Preset.h"
 #include "preset/PresetError.h"
@@ -16,6 +18,7 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QTimer>
 #include <limits>
 
@@ -135,6 +138,8 @@ void TfrmMain::BuildPresetsMenu() {
                   [this] { RestoreClick(); });
   miSnapshot =
       add("miSnapshot", QStringLiteral("Snapshot the whole unit..."), [this] { SnapshotClick(); });
+  miPresets->addSeparator();
+  miLibrary = add("miLibrary", QStringLiteral("Library..."), [this] { OpenLibrary(); });
   // Opening the menu tests the buffer, which also names the preset in the status bar.
   connect(miPresets, &QMenu::aboutToShow, this,
           [this] { miOpenPreset->setEnabled(BufferHoldsPreset()); });
@@ -220,6 +225,38 @@ TfrmPresetEditor* TfrmMain::OpenPresetEditor() {
   }
   editor->show();
   return editor;
+}
+
+TfrmLibrary* TfrmMain::OpenLibrary() {
+  if (!library_) {
+    TBusyCursor busy;
+    QString file = LibraryDatabaseFile;
+    if (file.isEmpty())
+      file = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+             QStringLiteral("/preset library.sqlite");
+    library_ = new TfrmLibrary(std::make_unique<TPresetLibrary>(file));
+    ownedObjects_.append(library_);
+    library_->OnOpenFile = [this](const QString& f) { OpenFiles({f}); };
+    library_->OnSendDump = [this](const QByteArray& dump) {
+      QByteArray bytes = dump;
+      QBuffer stream(&bytes);
+      stream.open(QIODevice::ReadOnly);
+      return OnSendPreset(stream);
+    };
+    library_->OnRevealFile = [this](const QString& f) {
+      RevealFile(f);
+      raise();
+      activateWindow();
+    };
+    library_->show();
+    // The backup's output folder is where a user's presets are, unless they say otherwise.
+    const QString backups = OutputDir.isEmpty() ? CurrentFolder() : OutputDir;
+    library_->OpenLibrary(backups.isEmpty() ? QStringList() : QStringList{backups});
+  }
+  library_->show();
+  library_->raise();
+  library_->activateWindow();
+  return library_;
 }
 
 TfrmPresetEditor* TfrmMain::NewPresetEditor() {

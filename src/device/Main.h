@@ -26,6 +26,7 @@ class TfrmRestoreOpt;
 class TfrmRunReport;
 class TfrmPresetEditor;
 class TfrmMPTEdit;
+class TfrmLibrary;
 class TPageWriter;
 
 // Windows the main window opened from the message buffer. It owns them: emptying the list, or
@@ -158,6 +159,14 @@ class TfrmMain : public TfrmMIDIExplorer {
   QAction* miNewPreset = nullptr;
   QAction* miRestore = nullptr;
   QAction* miSnapshot = nullptr;
+  QAction* miLibrary = nullptr;
+
+  // The preset library window, created on first use and kept (hidden when closed) until the main
+  // window goes; its index lives in LibraryDatabaseFile.
+  TfrmLibrary* OpenLibrary();
+  TfrmLibrary* Library() const { return library_; }
+  // Where the library keeps its index; the user's data folder unless a test sets another.
+  QString LibraryDatabaseFile;
 
   // Opens the buffer's preset dump in an editor: the first hidden one opened from the buffer,
   // or a new one. Null when the buffer holds no preset dump.
@@ -226,6 +235,7 @@ class TfrmMain : public TfrmMIDIExplorer {
   QList<QWidget*> OpenEditors() const;
   QString SendDump(QIODevice& stream, int expectedLength);
 
+  TfrmLibrary* library_ = nullptr;
   // Everything the window creates and frees itself, last first.
   QList<QObject*> ownedObjects_;
   std::unique_ptr<QPrinter> printer_;

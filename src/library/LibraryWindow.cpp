@@ -1,0 +1,342 @@
+#include "library/LibraryWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "app/DialogService.h"
+#include "device/DeviceMessages.h"
+#include "library/CompareWindow.h"
+#include "library/LibraryModel.h"
+#include "library/PresetLibrary.h"
+#include "preset/Preset.h"
+
+namespace {
+
+const QString Caption = QStringLiteral("Preset library");
+
+}  // namespace
+
+TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* parent)
+    : QWidget(parent, Qt::Window), library_(std::move(library)) {
+  setObjectName(QStringLiteral("frmLibrary"));
+  setWindowTitle(Caption);
+  model_ = new TLibraryModel(*library_, this);
+
+  auto* layout = new QVBoxLayout(this);
+  auto* top = new QHBoxLayout;
+  edtSearch = new QLineEdit(this);
+  edtSearch->setObjectName(QStringLiteral("edtSearch"));
+  edtSearch->setPlaceholderText(
+      QStringLiteral("Search titles, effects, tags and notes (bank:B, tag:lead, no:42, is:fav)"));
+  edtSearch->setClearButtonEnabled(true);
+  btnAddFolder = new QPushButton(QStringLiteral("Add &folder..."), this);
+  btnAddFolder->setObjectName(QStringLiteral("btnAddFolder"));
+  btnRescan = new QPushButton(QStringLiteral("&Rescan"), this);
+  btnRescan->setObjectName(QStringLiteral("btnRescan"));
+  top->addWidget(edtSearch, 1);
+  top->addWidget(btnAddFolder);
+  top->addWidget(btnRescan);
+  layout->addLayout(top);
+
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  grdPresets = new QTableView(split);
+  grdPresets->setObjectName(QStringLiteral("grdPresets"));
+  grdPresets->setModel(model_);
+  grdPresets->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grdPresets->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  grdPresets->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grdPresets->setSortingEnabled(true);
+  grdPresets->sortByColumn(TLibraryModel::colTitle, Qt::AscendingOrder);
+  grdPresets->verticalHeader()->hide();
+  grdPresets->verticalHeader()->setDefaultSectionSize(grdPresets->fontMetrics().height() + 4);
+  grdPresets->horizontalHeader()->setStretchLastSection(true);
+  grdPresets->setWordWrap(false);
+  grdPresets->setColumnWidth(TLibraryModel::colFavourite, 24);
+  grdPresets->setColumnWidth(TLibraryModel::colTitle, 150);
+  grdPresets->setColumnWidth(TLibraryModel::colSlot, 70);
+  grdPresets->setColumnWidth(TLibraryModel::colPlaces, 50);
+  grdPresets->setColumnWidth(TLibraryModel::colAnalog, 170);
+  grdPresets->setColumnWidth(TLibraryModel::colDigital, 220);
+  grdPresets->setColumnWidth(TLibraryModel::colDate, 120);
+
+  auto* details = new QWidget(split);
+  auto* form = new QVBoxLayout(details);
+  form->setContentsMargins(0, 0, 0, 0);
+  lblPlaces = new QLabel(QStringLiteral("Places:"), details);
+  lstPlaces = new QListWidget(details);
+  lstPlaces->setObjectName(QStringLiteral("lstPlaces"));
+  chkFavourite = new QCheckBox(QStringLiteral("Favou&rite"), details);
+  chkFavourite->setObjectName(QStringLiteral("chkFavourite"));
+  edtTags = new QLineEdit(details);
+  edtTags->setObjectName(QStringLiteral("edtTags"));
+  edtTags->setPlaceholderText(QStringLiteral("lead, clean, live set"));
+  memNotes = new QPlainTextEdit(details);
+  memNotes->setObjectName(QStringLiteral("memNotes"));
+  memNotes->installEventFilter(this);
+  form->addWidget(lblPlaces);
+  form->addWidget(lstPlaces, 1);
+  form->addWidget(chkFavourite);
+  form->addWidget(new QLabel(QStringLiteral("&Tags (separated by commas):"), details));
+  form->addWidget(edtTags);
+  form->addWidget(new QLabel(QStringLiteral("Notes:"), details));
+  form->addWidget(memNotes, 1);
+  split->addWidget(grdPresets);
+  split->addWidget(details);
+  split->setStretchFactor(0, 3);
+  split->setStretchFactor(1, 1);
+  layout->addWidget(split, 1);
+
+  auto* buttons = new QHBoxLayout;
+  btnOpen = new QPushButton(QStringLiteral("&Open in editor"), this);
+  btnOpen->setObjectName(QStringLiteral("btnOpen"));
+  btnSend = new QPushButton(QStringLiteral("&Send to unit (F9)"), this);
+  btnSend->setObjectName(QStringLiteral("btnSend"));
+  btnCompare = new QPushButton(QStringLiteral("&Compare"), this);
+  btnCompare->setObjectName(QStringLiteral("btnCompare"));
+  btnReveal = new QPushButton(QStringLiteral("Show in file &pane"), this);
+  btnReveal->setObjectName(QStringLiteral("btnReveal"));
+  lblStatus = new QLabel(this);
+  lblStatus->setObjectName(QStringLiteral("lblStatus"));
+  for (QPushButton* b : {btnOpen, btnSend, btnCompare, btnReveal}) buttons->addWidget(b);
+  buttons->addWidget(lblStatus, 1);
+  layout->addLayout(buttons);
+
+  connect(edtSearch, &QLineEdit::textChanged, this, &TfrmLibrary::SearchChanged);
+  connect(grdPresets, &QAbstractItemView::activated, this, [this] { OpenCurrent(); });
+  connect(grdPresets->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this] { CurrentChanged(); });
+  connect(grdPresets->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { UpdateButtons(); });
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] { CurrentChanged(); });
+  connect(lstPlaces, &QListWidget::itemActivated, this, [this] { OpenCurrent(); });
+  connect(chkFavourite, &QCheckBox::toggled, this, &TfrmLibrary::FavouriteClick);
+  connect(edtTags, &QLineEdit::editingFinished, this, &TfrmLibrary::TagsEdited);
+  connect(btnOpen, &QPushButton::clicked, this, &TfrmLibrary::OpenCurrent);
+  connect(btnSend, &QPushButton::clicked, this, &TfrmLibrary::SendCurrent);
+  connect(btnCompare, &QPushButton::clicked, this, &TfrmLibrary::CompareSelected);
+  connect(btnReveal, &QPushButton::clicked, this, &TfrmLibrary::RevealCurrent);
+  connect(btnAddFolder, &QPushButton::clicked, this, &TfrmLibrary::AddFolderClick);
+  connect(btnRescan, &QPushButton::clicked, this, &TfrmLibrary::RescanClick);
+  resize(1000, 560);
+  ShowDetails();
+  UpdateButtons();
+}
+
+TfrmLibrary::~TfrmLibrary() = default;
+
+void TfrmLibrary::OpenLibrary(const QStringList& defaultFolders) {
+  const QString notice = library_->Open(defaultFolders);
+  model_->Reload();
+  ShowScanReport();
+  // Said once: the rebuilt index opens cleanly next time.
+  if (!notice.isEmpty())
+    MessageDlg(this, Caption, notice, QMessageBox::Information, QMessageBox::Ok);
+}
+
+const TLibraryEntry* TfrmLibrary::CurrentEntry() const {
+  return model_->EntryOfRow(grdPresets->currentIndex().row());
+}
+
+QString TfrmLibrary::CurrentFile() const {
+  const TLibraryEntry* e = CurrentEntry();
+  if (!e || e->Places.empty()) return {};
+  const int place = lstPlaces->currentRow();
+  return e->Places[std::size_t(place >= 0 && place < int(e->Places.size()) ? place : 0)].File;
+}
+
+std::vector<int> TfrmLibrary::SelectedEntries() const {
+  std::vector<int> entries;
+  QModelIndexList rows = grdPresets->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  for (const QModelIndex& i : rows) entries.push_back(model_->EntryAt(i.row()));
+  return entries;
+}
+
+void TfrmLibrary::SearchChanged(const QString& text) {
+  CommitNotes();
+  model_->SetSearch(text);
+  // The first result is the current one, so F9 and Return act on what the search found.
+  if (model_->rowCount() > 0) grdPresets->selectRow(0);
+  ShowCount();
+}
+
+void TfrmLibrary::CurrentChanged() {
+  CommitNotes();
+  ShowDetails();
+  UpdateButtons();
+}
+
+void TfrmLibrary::ShowDetails() {
+  loading_ = true;
+  const TLibraryEntry* e = CurrentEntry();
+  detailsKey_ = e ? e->Key : QString();
+  lstPlaces->clear();
+  if (e) {
+    for (const TPresetPlace& p : e->Places) {
+      const QString slot = p.SlotText();
+      lstPlaces->addItem((slot.isEmpty() ? QString() : slot + QStringLiteral("   ")) +
+                         QDir::toNativeSeparators(p.File));
+    }
+    lstPlaces->setCurrentRow(0);
+  }
+  lblPlaces->setText(
+      e ? QStringLiteral("Places of \"%1\" (%2):").arg(e->Title).arg(e->Places.size())
+        : QStringLiteral("Places:"));
+  chkFavourite->setChecked(e && e->Favourite);
+  edtTags->setText(e ? e->Tags.join(QStringLiteral(", ")) : QString());
+  memNotes->setPlainText(e ? e->Notes : QString());
+  for (QWidget* w : std::initializer_list<QWidget*>{chkFavourite, edtTags, memNotes})
+    w->setEnabled(e != nullptr);
+  loading_ = false;
+}
+
+void TfrmLibrary::UpdateButtons() {
+  const bool one = CurrentEntry() != nullptr;
+  btnOpen->setEnabled(one);
+  btnSend->setEnabled(one);
+  btnReveal->setEnabled(one);
+  btnCompare->setEnabled(grdPresets->selectionModel()->selectedRows().size() == 2);
+}
+
+void TfrmLibrary::ShowCount() {
+  const int all = int(library_->Entries().size());
+  const int shown = model_->rowCount();
+  lblStatus->setText(shown == all ? QStringLiteral("%1 presets").arg(all)
+                                  : QStringLiteral("%1 of %2 presets").arg(shown).arg(all));
+}
+
+void TfrmLibrary::ShowScanReport() {
+  ShowCount();
+  const TScanReport& r = library_->LastScan();
+  QString text = lblStatus->text();
+  if (r.Files > 0) text += QStringLiteral(" in %1 files").arg(r.Files);
+  if (!r.Skipped.isEmpty()) text += QStringLiteral(", %1 files skipped").arg(r.Skipped.size());
+  if (!r.UnreadableFolders.isEmpty())
+    text += QStringLiteral(", %1 folders unreadable").arg(r.UnreadableFolders.size());
+  lblStatus->setText(text);
+  QStringList tip = r.Skipped;
+  for (const QString& f : r.UnreadableFolders) tip << f + QStringLiteral(": cannot be read");
+  lblStatus->setToolTip(tip.join('\n'));
+}
+
+void TfrmLibrary::OpenCurrent() {
+  const QString file = CurrentFile();
+  if (!file.isEmpty() && OnOpenFile) OnOpenFile(file);
+}
+
+void TfrmLibrary::SendCurrent() {
+  const TLibraryEntry* e = CurrentEntry();
+  if (!e) return;
+  const QString result =
+      OnSendDump ? OnSendDump(e->Dump) : QStringLiteral("Not connected to the unit");
+  lblStatus->setText(QStringLiteral("\"%1\": %2").arg(e->Title, result));
+}
+
+void TfrmLibrary::CompareSelected() {
+  const std::vector<int> entries = SelectedEntries();
+  if (entries.size() != 2 || entries[0] < 0 || entries[1] < 0) {
+    lblStatus->setText(QStringLiteral("Select two presets to compare"));
+    return;
+  }
+  const TLibraryEntry& a = library_->Entries()[std::size_t(entries[0])];
+  const TLibraryEntry& b = library_->Entries()[std::size_t(entries[1])];
+  TPreset pa, pb;
+  pa.LoadFromImage(AsBytes(a.Dump));
+  pb.LoadFromImage(AsBytes(b.Dump));
+  if (!compare_) compare_ = new TfrmCompare(this);
+  const auto name = [](const TLibraryEntry& e) {
+    return e.Places.empty() ? QString() : QDir::toNativeSeparators(e.Places.front().File);
+  };
+  compare_->ShowComparison(pa, name(a), pb, name(b));
+  compare_->show();
+  compare_->raise();
+}
+
+void TfrmLibrary::RevealCurrent() {
+  const QString file = CurrentFile();
+  if (!file.isEmpty() && OnRevealFile) OnRevealFile(file);
+}
+
+void TfrmLibrary::AddFolderClick() {
+  TFolderRequest request;
+  request.parent = this;
+  request.caption = QStringLiteral("Add a folder of presets");
+  request.statusText = QStringLiteral("Choose a folder; its sub-folders are read too");
+  request.folder = library_->Folders().value(0);
+  const auto answer = Dialogs().BrowseForFolder(request);
+  if (!answer || answer->folder.isEmpty()) return;
+  library_->AddFolder(answer->folder);
+  RescanClick();
+}
+
+void TfrmLibrary::RescanClick() {
+  CommitNotes();
+  const QString key = detailsKey_;
+  library_->Rescan();
+  model_->Reload();
+  const int row = model_->RowOf(library_->IndexOf(key));
+  if (row >= 0) grdPresets->selectRow(row);
+  ShowScanReport();
+}
+
+void TfrmLibrary::FavouriteClick(bool checked) {
+  if (loading_ || detailsKey_.isEmpty()) return;
+  library_->SetFavourite(detailsKey_, checked);
+  model_->EntryChanged(library_->IndexOf(detailsKey_));
+}
+
+void TfrmLibrary::TagsEdited() {
+  if (loading_ || detailsKey_.isEmpty()) return;
+  const int entry = library_->IndexOf(detailsKey_);
+  const QStringList tags = TPresetLibrary::ParseTags(edtTags->text());
+  if (entry >= 0 && library_->Entries()[std::size_t(entry)].Tags == tags) return;
+  library_->SetTags(detailsKey_, tags);
+  model_->EntryChanged(entry);
+}
+
+void TfrmLibrary::CommitNotes() {
+  if (loading_ || detailsKey_.isEmpty()) return;
+  const int entry = library_->IndexOf(detailsKey_);
+  if (entry < 0 || library_->Entries()[std::size_t(entry)].Notes == memNotes->toPlainText()) return;
+  library_->SetNotes(detailsKey_, memNotes->toPlainText());
+}
+
+bool TfrmLibrary::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == memNotes && e->type() == QEvent::FocusOut) CommitNotes();
+  return QWidget::eventFilter(watched, e);
+}
+
+void TfrmLibrary::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_F9 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    SendCurrent();
+    return;
+  }
+  if (e->matches(QKeySequence::Find)) {
+    edtSearch->setFocus();
+    edtSearch->selectAll();
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void TfrmLibrary::closeEvent(QCloseEvent* e) {
+  CommitNotes();
+  TagsEdited();
+  QWidget::closeEvent(e);
+}

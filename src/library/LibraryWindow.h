@@ -1,0 +1,102 @@
+#pragma once
+
+// The library window ("Presets" -> "Library..."): every preset of the library's folders in one
+// table with an instant search, the places each preset was found, and its tags, favourite mark and
+// notes. From here a preset opens in the editor (double-click or Return), goes to the unit's edit
+// buffer to be heard (F9, as in the editor), is compared with another, or is shown in the main
+// window's file pane. The window talks to the unit and the editors only through the callbacks
+// the main window sets.
+
+#include <QPointer>
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include "library/CompareWindow.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class TLibraryModel;
+class TPresetLibrary;
+struct TLibraryEntry;
+
+class TfrmLibrary : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* parent = nullptr);
+  ~TfrmLibrary() override;
+
+  // Opens the library's index (rebuilt when it must be; the user is told once, through the dialog
+  // service) and lists it. defaultFolders are taken when the library knows no folder yet.
+  void OpenLibrary(const QStringList& defaultFolders);
+
+  TPresetLibrary& Library() const { return *library_; }
+  TLibraryModel* Model() const { return model_; }
+
+  // Set by the main window.
+  std::function<void(const QString& file)> OnOpenFile;
+  // Sends a dump to the unit's edit buffer; the text says how it went.
+  std::function<QString(const QByteArray& dump)> OnSendDump;
+  std::function<void(const QString& file)> OnRevealFile;
+
+  // The entry of the current row, or null; the file of the place chosen in the place list (the
+  // first place when none is chosen).
+  const TLibraryEntry* CurrentEntry() const;
+  QString CurrentFile() const;
+  // Entries of the selected rows, in row order.
+  std::vector<int> SelectedEntries() const;
+
+  void OpenCurrent();
+  void SendCurrent();
+  // Compares the two selected presets (the upper one first) in the comparison window.
+  void CompareSelected();
+  void RevealCurrent();
+  void AddFolderClick();
+  void RescanClick();
+  // Writes the notes being typed into the library.
+  void CommitNotes();
+  TfrmCompare* CompareWindow() const { return compare_; }
+
+  QLineEdit* edtSearch = nullptr;
+  QTableView* grdPresets = nullptr;
+  QLabel* lblPlaces = nullptr;
+  QListWidget* lstPlaces = nullptr;
+  QCheckBox* chkFavourite = nullptr;
+  QLineEdit* edtTags = nullptr;
+  QPlainTextEdit* memNotes = nullptr;
+  QPushButton* btnOpen = nullptr;
+  QPushButton* btnSend = nullptr;
+  QPushButton* btnCompare = nullptr;
+  QPushButton* btnReveal = nullptr;
+  QPushButton* btnAddFolder = nullptr;
+  QPushButton* btnRescan = nullptr;
+  QLabel* lblStatus = nullptr;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void SearchChanged(const QString& text);
+  void CurrentChanged();
+  void ShowDetails();
+  void UpdateButtons();
+  void ShowCount();
+  void ShowScanReport();
+  void FavouriteClick(bool checked);
+  void TagsEdited();
+  // The entry's key the details pane shows, so edits go to the preset they were typed for even
+  // after the rows moved.
+  QString detailsKey_;
+  bool loading_ = false;
+
+  std::unique_ptr<TPresetLibrary> library_;
+  TLibraryModel* model_ = nullptr;
+  QPointer<TfrmCompare> compare_;
+};
