@@ -1,0 +1,99 @@
+// The preset library as the main window offers it: "Presets" -> "Library...", and what the
+// library's commands do to the editors, the unit and the file pane.
+
+#include "MainWindowFixture.h"
+#include "device/DeviceMessages.h"
+#include "editor/PresetEditor.h"
+#include "library/LibraryModel.h"
+#include "library/LibraryWindow.h"
+#include "library/PresetLibrary.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTreeView>
+
+namespace {
+
+class Library : public MainWindow {
+ protected:
+  void WriteBackup() {
+    for (int i = 0; i < 3; ++i) {
+      const QByteArray dump = Memory(0, i);
+      const QString path = out.filePath(
+          QString("Bank A/%1.zqn%2").arg(QuickTitle(AsBytes(dump))).arg(i + 1, 3, 10, QChar('0')));
+      QDir().mkpath(QFileInfo(path).absolutePath());
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(dump);
+    }
+  }
+  TfrmLibrary& OpenLibrary() {
+    window->LibraryDatabaseFile = dir.filePath("data/library.sqlite");
+    window->OutputDir = out.path();
+    window->miLibrary->trigger();
+    EXPECT_NE(window->Library(), nullptr);
+    return *window->Library();
+  }
+  void SelectTitle(TfrmLibrary& lib, const QString& title) {
+    for (int r = 0; r < lib.Model()->rowCount(); ++r) {
+      if (lib.Model()->index(r, TLibraryModel::colTitle).data().toString() != title) continue;
+      lib.grdPresets->selectRow(r);
+      return;
+    }
+    ADD_FAILURE() << "no row " << qPrintable(title);
+  }
+};
+
+TEST_F(Library, TheMenuOpensTheLibraryOfTheBackupFolder) {
+  Start();
+  WriteBackup();
+  EXPECT_EQ(window->miLibrary->text(), "Library...");
+  TfrmLibrary& lib = OpenLibrary();
+  EXPECT_TRUE(lib.isVisible());
+  EXPECT_EQ(lib.Model()->rowCount(), 3);
+  EXPECT_EQ(lib.Library().Folders(), QStringList{QDir::cleanPath(out.path())});
+  // A second time brings the same window back.
+  lib.close();
+  window->miLibrary->trigger();
+  EXPECT_EQ(window->Library(), &lib);
+  EXPECT_TRUE(lib.isVisible());
+}
+
+TEST_F(Library, OpenSendAndShowActOnTheChosenPreset) {
+  Start();
+  WriteBackup();
+  TfrmLibrary& lib = OpenLibrary();
+  const QString title = QuickTitle(AsBytes(Memory(0, 1)));
+  SelectTitle(lib, title);
+
+  lib.btnOpen->click();
+  TfrmPresetEditor* editor = nullptr;
+  for (int i = 0; i < window->ChildWindows()->Count(); ++i)
+    if (auto* e = qobject_cast<TfrmPresetEditor*>(window->ChildWindows()->At(i))) editor = e;
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->isVisible());
+  EXPECT_EQ(editor->Preset().Title.trimmed(), title);
+  EXPECT_TRUE(editor->FileName().endsWith(".zqn002"));
+
+  // F9 puts the preset into the unit's edit buffer.
+  lib.grdPresets->setFocus();
+  QTest::keyClick(lib.grdPresets, Qt::Key_F9);
+  Settle();
+  const QByteArray expected = Memory(0, 1);
+  {
+    auto lock = session->Lock();
+    EXPECT_EQ(session->Unit().EditBuffer(), expected);
+  }
+  EXPECT_TRUE(lib.lblStatus->text().endsWith("MIDI data sent to MIDI Out"))
+      << qPrintable(lib.lblStatus->text());
+
+  lib.btnReveal->click();
+  EXPECT_EQ(QDir::cleanPath(window->CurrentFolder()), QDir::cleanPath(out.filePath("Bank A")));
+  EXPECT_EQ(window->GetSelectedPathFileNames().size(), 1);
+  EXPECT_TRUE(window->GetSelectedPathFileNames().value(0).endsWith(".zqn002"));
+  EXPECT_TRUE(dialogs->Problems().isEmpty()) << qPrintable(dialogs->Problems().join('\n'));
+}
+
+}  // namespace
