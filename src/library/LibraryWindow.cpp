@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -15,7 +16,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "app/DialogService.h"
@@ -54,7 +57,9 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   layout->addLayout(top);
 
   auto* split = new QSplitter(Qt::Horizontal, this);
-  grdPresets = new QTableView(split);
+  pgcViews = new QTabWidget(split);
+  pgcViews->setObjectName(QStringLiteral("pgcViews"));
+  grdPresets = new QTableView(pgcViews);
   grdPresets->setObjectName(QStringLiteral("grdPresets"));
   grdPresets->setModel(model_);
   grdPresets->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -73,6 +78,26 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   grdPresets->setColumnWidth(TLibraryModel::colAnalog, 170);
   grdPresets->setColumnWidth(TLibraryModel::colDigital, 220);
   grdPresets->setColumnWidth(TLibraryModel::colDate, 120);
+
+  pgcViews->addTab(grdPresets, QStringLiteral("Presets"));
+  tsBank = new QWidget(pgcViews);
+  tsBank->setObjectName(QStringLiteral("tsBank"));
+  auto* bankLayout = new QVBoxLayout(tsBank);
+  cbxBank = new QComboBox(tsBank);
+  cbxBank->setObjectName(QStringLiteral("cbxBank"));
+  grdBank = new QTableWidget(PresetCount, 2, tsBank);
+  grdBank->setObjectName(QStringLiteral("grdBank"));
+  grdBank->setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("Title")});
+  grdBank->verticalHeader()->hide();
+  grdBank->verticalHeader()->setDefaultSectionSize(grdBank->fontMetrics().height() + 4);
+  grdBank->horizontalHeader()->setStretchLastSection(true);
+  grdBank->setColumnWidth(0, 50);
+  grdBank->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grdBank->setSelectionMode(QAbstractItemView::SingleSelection);
+  grdBank->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  bankLayout->addWidget(cbxBank);
+  bankLayout->addWidget(grdBank, 1);
+  pgcViews->addTab(tsBank, QStringLiteral("Bank view"));
 
   auto* details = new QWidget(split);
   auto* form = new QVBoxLayout(details);
@@ -95,7 +120,7 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   form->addWidget(edtTags);
   form->addWidget(new QLabel(QStringLiteral("Notes:"), details));
   form->addWidget(memNotes, 1);
-  split->addWidget(grdPresets);
+  split->addWidget(pgcViews);
   split->addWidget(details);
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 1);
@@ -123,6 +148,14 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   connect(grdPresets->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { UpdateButtons(); });
   connect(model_, &QAbstractItemModel::modelReset, this, [this] { CurrentChanged(); });
+  connect(pgcViews, &QTabWidget::currentChanged, this, [this] {
+    if (BankViewActive() && cbxBank->count() == 0) FillBankChoice();
+    CurrentChanged();
+  });
+  connect(cbxBank, &QComboBox::currentIndexChanged, this,
+          [this] { ShowBank(cbxBank->currentData().toString()); });
+  connect(grdBank, &QTableWidget::currentCellChanged, this, [this] { CurrentChanged(); });
+  connect(grdBank, &QTableWidget::cellActivated, this, [this] { OpenCurrent(); });
   connect(lstPlaces, &QListWidget::itemActivated, this, [this] { OpenCurrent(); });
   connect(chkFavourite, &QCheckBox::toggled, this, &TfrmLibrary::FavouriteClick);
   connect(edtTags, &QLineEdit::editingFinished, this, &TfrmLibrary::TagsEdited);
@@ -148,11 +181,61 @@ void TfrmLibrary::OpenLibrary(const QStringList& defaultFolders) {
     MessageDlg(this, Caption, notice, QMessageBox::Information, QMessageBox::Ok);
 }
 
+bool TfrmLibrary::BankViewActive() const {
+  return pgcViews->currentWidget() == tsBank;
+}
+
+void TfrmLibrary::FillBankChoice() {
+  const QString chosen = cbxBank->currentData().toString();
+  const QSignalBlocker quiet(cbxBank);
+  cbxBank->clear();
+  const QStringList folders = library_->BankFolders();
+  for (const QString& f : folders) cbxBank->addItem(QDir::toNativeSeparators(f), f);
+  const int at = folders.indexOf(chosen);
+  cbxBank->setCurrentIndex(at >= 0 ? at : 0);
+  ShowBank(cbxBank->currentData().toString());
+}
+
+void TfrmLibrary::ShowBank(const QString& folder) {
+  const int chosen = cbxBank->findData(folder);
+  if (chosen >= 0 && chosen != cbxBank->currentIndex()) {
+    cbxBank->setCurrentIndex(chosen);  // comes back here through the signal
+    return;
+  }
+  bankEntries_ = folder.isEmpty() ? std::vector<int>(PresetCount, -1) : library_->BankSlots(folder);
+  bankFiles_.assign(PresetCount, QString());
+  const QString wanted = QDir::cleanPath(folder);
+  for (int n = 0; n < PresetCount; ++n) {
+    const int entry = bankEntries_[std::size_t(n)];
+    QString title;
+    if (entry >= 0) {
+      const TLibraryEntry& e = library_->Entries()[std::size_t(entry)];
+      title = e.Title;
+      for (const TPresetPlace& p : e.Places)
+        if (p.Number == n + 1 && QFileInfo(p.File).absolutePath() == wanted)
+          bankFiles_[std::size_t(n)] = p.File;
+    }
+    grdBank->setItem(n, 0, new QTableWidgetItem(PresetNumberText(n + 1)));
+    grdBank->setItem(n, 1, new QTableWidgetItem(title));
+  }
+  CurrentChanged();
+}
+
 const TLibraryEntry* TfrmLibrary::CurrentEntry() const {
+  if (BankViewActive()) {
+    const int row = grdBank->currentRow();
+    const int entry =
+        row >= 0 && row < int(bankEntries_.size()) ? bankEntries_[std::size_t(row)] : -1;
+    return entry >= 0 ? &library_->Entries()[std::size_t(entry)] : nullptr;
+  }
   return model_->EntryOfRow(grdPresets->currentIndex().row());
 }
 
 QString TfrmLibrary::CurrentFile() const {
+  if (BankViewActive()) {
+    const int row = grdBank->currentRow();
+    return row >= 0 && row < int(bankFiles_.size()) ? bankFiles_[std::size_t(row)] : QString();
+  }
   const TLibraryEntry* e = CurrentEntry();
   if (!e || e->Places.empty()) return {};
   const int place = lstPlaces->currentRow();
@@ -292,6 +375,7 @@ void TfrmLibrary::RescanClick() {
   model_->Reload();
   const int row = model_->RowOf(library_->IndexOf(key));
   if (row >= 0) grdPresets->selectRow(row);
+  if (cbxBank->count() > 0) FillBankChoice();
   ShowScanReport();
 }
 

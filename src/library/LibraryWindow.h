@@ -15,6 +15,9 @@
 #include "library/CompareWindow.h"
 
 class QCheckBox;
+class QComboBox;
+class QTabWidget;
+class QTableWidget;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -62,8 +65,15 @@ class TfrmLibrary : public QWidget {
   void CommitNotes();
   TfrmCompare* CompareWindow() const { return compare_; }
 
+  // Fills the bank view with the folder's 200 slots.
+  void ShowBank(const QString& folder);
+
   QLineEdit* edtSearch = nullptr;
-  QTableView* grdPresets = nullptr;
+  QTabWidget* pgcViews = nullptr;
+  QTableView* grdPresets = nullptr;  // page "Presets"
+  QWidget* tsBank = nullptr;         // page "Bank view": a backup folder as the unit's slots
+  QComboBox* cbxBank = nullptr;
+  QTableWidget* grdBank = nullptr;
   QLabel* lblPlaces = nullptr;
   QListWidget* lstPlaces = nullptr;
   QCheckBox* chkFavourite = nullptr;
@@ -94,6 +104,11 @@ class TfrmLibrary : public QWidget {
   // The entry's key the details pane shows, so edits go to the preset they were typed for even
   // after the rows moved.
   QString detailsKey_;
+  // The bank view's file and entry of each slot (empty and -1 for an empty slot).
+  std::vector<QString> bankFiles_;
+  std::vector<int> bankEntries_;
+  bool BankViewActive() const;
+  void FillBankChoice();
   bool loading_ = false;
 
   std::unique_ptr<TPresetLibrary> library_;

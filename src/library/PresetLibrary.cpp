@@ -566,3 +566,30 @@ std::vector<int> TPresetLibrary::Search(const QString& text) const {
     if (query.IsEmpty() || query.Matches(entries_[i])) rows.push_back(int(i));
   return rows;
 }
+
+QStringList TPresetLibrary::BankFolders() const {
+  QSet<QString> folders;
+  for (const TLibraryEntry& e : entries_)
+    for (const TPresetPlace& p : e.Places)
+      if (p.Number > 0) folders.insert(QFileInfo(p.File).absolutePath());
+  QStringList sorted(folders.begin(), folders.end());
+  sorted.sort();
+  return sorted;
+}
+
+std::vector<int> TPresetLibrary::BankSlots(const QString& folder) const {
+  std::vector<int> byNumber(PresetCount, -1);
+  std::vector<QDateTime> when(PresetCount);
+  const QString wanted = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    for (const TPresetPlace& p : entries_[i].Places) {
+      if (p.Number < 1 || p.Number > PresetCount) continue;
+      if (QFileInfo(p.File).absolutePath() != wanted) continue;
+      const std::size_t at = std::size_t(p.Number - 1);
+      if (byNumber[at] >= 0 && when[at] >= p.Modified) continue;
+      byNumber[at] = int(i);
+      when[at] = p.Modified;
+    }
+  }
+  return byNumber;
+}

@@ -90,6 +90,12 @@ class TPresetLibrary {
   // The entry that holds the file, or -1.
   int IndexOfFile(const QString& file) const;
 
+  // The folders that hold backup files (names that carry a preset number), sorted; and what a
+  // folder holds as the unit's 200 slots: the entry at each number 1..200 (index 0 for number 1),
+  // -1 for a slot without a file. Where several files claim one slot, the newest counts.
+  QStringList BankFolders() const;
+  std::vector<int> BankSlots(const QString& folder) const;
+
   // Annotations; each change is written to the database and to the export at once.
   void SetTags(const QString& key, const QStringList& tags);
   void SetFavourite(const QString& key, bool favourite);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,7 +12,9 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -242,6 +245,42 @@ TEST_F(LibraryWindow, AddFolderReadsItWithItsSubFolders) {
   EXPECT_EQ(Rows(), 9);
   EXPECT_GE(RowTitled("Extra Special"), 0);
   EXPECT_TRUE(window->Library().Folders().contains(dir.path() + "/more"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibraryWindow, TheBankViewShowsAFolderAsTheUnitsSlots) {
+  Open();
+  window->pgcViews->setCurrentWidget(window->tsBank);
+  QComboBox* banks = window->cbxBank;
+  ASSERT_EQ(banks->count(), 3);
+  EXPECT_EQ(banks->itemData(0).toString(), root + "/Bank A");
+  EXPECT_EQ(banks->itemData(2).toString(), root + "/old/Bank A");
+  QTableWidget* grid = window->grdBank;
+  ASSERT_EQ(grid->rowCount(), 200);
+  EXPECT_EQ(grid->item(0, 0)->text(), "001");
+  EXPECT_EQ(grid->item(0, 1)->text(), "Clean Chorus A");
+  EXPECT_EQ(grid->item(3, 1)->text(), "Funk Rhythm A");
+  EXPECT_EQ(grid->item(4, 1)->text(), "");
+  EXPECT_EQ(grid->item(199, 0)->text(), "200");
+
+  banks->setCurrentIndex(1);
+  EXPECT_EQ(grid->item(1, 1)->text(), "Fat Lead B");
+  const QRect r = grid->visualItemRect(grid->item(2, 1));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_EQ(window->CurrentEntry()->Title, "Ambient Pad B");
+  EXPECT_EQ(window->chkFavourite->isEnabled(), true);
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+  ASSERT_EQ(opened.size(), 1);
+  EXPECT_EQ(opened[0], root + "/Bank B/Ambient Pad B.zqn003");
+
+  // An empty slot is nothing to act on.
+  const QRect empty = grid->visualItemRect(grid->item(10, 1));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, empty.center());
+  EXPECT_EQ(window->CurrentEntry(), nullptr);
+  EXPECT_FALSE(window->btnSend->isEnabled());
 }
 
 }  // namespace
