@@ -243,6 +243,23 @@ TfrmLibrary* TfrmMain::OpenLibrary() {
       stream.open(QIODevice::ReadOnly);
       return OnSendPreset(stream);
     };
+    library_->OnStoreDump = [this](const QByteArray& dump, int number, bool sendFirst) {
+      if (sendFirst) {
+        QByteArray bytes = dump;
+        QBuffer stream(&bytes);
+        stream.open(QIODevice::ReadOnly);
+        const QString sent = OnSendPreset(stream);
+        if (sent != SentResultText) return sent;
+        // The unit needs the time to take the preset into its edit buffer.
+        Delay(RequestDelay);
+      }
+      const QByteArray message = StorePresetMessage(PresetNumberToIndex(number));
+      if (!OnSendRaw(reinterpret_cast<const std::uint8_t*>(message.constData()),
+                     std::uint16_t(message.size())))
+        return QStringLiteral("Not stored: the store message was not sent");
+      return QStringLiteral("stored");
+    };
+    library_->OnFetchEditBuffer = [this](QString* why) { return FetchEditPreset(why); };
     library_->OnRevealFile = [this](const QString& f) {
       RevealFile(f);
       raise();

@@ -164,6 +164,10 @@ class TfrmMain : public TfrmMIDIExplorer {
   // The preset library window, created on first use and kept (hidden when closed) until the main
   // window goes; its index lives in LibraryDatabaseFile.
   TfrmLibrary* OpenLibrary();
+  // Asks the unit for its edit buffer and waits for the dump, with the event loop running;
+  // nothing when the line is busy, the port is closed or the unit does not answer (`why` then
+  // says which). Ctrl+C in the main window stops the wait.
+  std::optional<QByteArray> FetchEditPreset(QString* why = nullptr);
   TfrmLibrary* Library() const { return library_; }
   // Where the library keeps its index; the user's data folder unless a test sets another.
   QString LibraryDatabaseFile;

@@ -149,6 +149,30 @@ bool TfrmMain::RunFetch(int bank, int index, QByteArray& dump) {
   return RunAwait(GetEditPresetMessage(), false, dump);
 }
 
+std::optional<QByteArray> TfrmMain::FetchEditPreset(QString* why) {
+  const auto fail = [why](const QString& reason) {
+    if (why) *why = reason;
+    return std::optional<QByteArray>();
+  };
+  if (SequenceOwnsLine()) return fail(QStringLiteral("The line is busy with a run over the unit"));
+  if (!CheckMidiOut(false)) return fail(QStringLiteral("MIDI Out device not available"));
+  // A run of one request: the answer is taken as a restore takes its read-backs, and no other
+  // command talks to the unit meanwhile.
+  unitRun_ = true;
+  runEnd_ = TRunEnd::Running;
+  runError_.clear();
+  QByteArray dump;
+  const bool ok = RunAwait(GetEditPresetMessage(), false, dump);
+  const TRunEnd end = runEnd_;
+  unitRun_ = false;
+  runAwaiting_ = TAwaited::Nothing;
+  runEnd_ = TRunEnd::Running;
+  if (ok) return dump;
+  if (end == TRunEnd::Cancelled) return fail(QStringLiteral("Cancelled"));
+  if (end == TRunEnd::PortFailed) return fail(runError_);
+  return fail(QStringLiteral("The unit did not answer"));
+}
+
 bool TfrmMain::TakeRunAnswer(const TMyMidiEvent& event) {
   if (!event.HasSysex()) return false;
   const TBytes bytes = event.SysexBytes();

@@ -23,6 +23,7 @@
 
 #include "app/DialogService.h"
 #include "device/DeviceMessages.h"
+#include "device/StorePrompt.h"
 #include "library/CompareWindow.h"
 #include "library/LibraryModel.h"
 #include "library/PresetLibrary.h"
@@ -133,11 +134,18 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   btnSend->setObjectName(QStringLiteral("btnSend"));
   btnCompare = new QPushButton(QStringLiteral("&Compare"), this);
   btnCompare->setObjectName(QStringLiteral("btnCompare"));
+  btnStore = new QPushButton(QStringLiteral("S&tore at..."), this);
+  btnStore->setObjectName(QStringLiteral("btnStore"));
+  btnCompareUnit = new QPushButton(QStringLiteral("Compare with &unit"), this);
+  btnCompareUnit->setObjectName(QStringLiteral("btnCompareUnit"));
+  btnCompareUnit->setToolTip(
+      QStringLiteral("Fetch the unit's edit buffer and compare the preset with it"));
   btnReveal = new QPushButton(QStringLiteral("Show in file &pane"), this);
   btnReveal->setObjectName(QStringLiteral("btnReveal"));
   lblStatus = new QLabel(this);
   lblStatus->setObjectName(QStringLiteral("lblStatus"));
-  for (QPushButton* b : {btnOpen, btnSend, btnCompare, btnReveal}) buttons->addWidget(b);
+  for (QPushButton* b : {btnOpen, btnSend, btnStore, btnCompare, btnCompareUnit, btnReveal})
+    buttons->addWidget(b);
   buttons->addWidget(lblStatus, 1);
   layout->addLayout(buttons);
 
@@ -163,6 +171,8 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   connect(btnSend, &QPushButton::clicked, this, &TfrmLibrary::SendCurrent);
   connect(btnCompare, &QPushButton::clicked, this, &TfrmLibrary::CompareSelected);
   connect(btnReveal, &QPushButton::clicked, this, &TfrmLibrary::RevealCurrent);
+  connect(btnStore, &QPushButton::clicked, this, &TfrmLibrary::StoreCurrent);
+  connect(btnCompareUnit, &QPushButton::clicked, this, &TfrmLibrary::CompareWithUnit);
   connect(btnAddFolder, &QPushButton::clicked, this, &TfrmLibrary::AddFolderClick);
   connect(btnRescan, &QPushButton::clicked, this, &TfrmLibrary::RescanClick);
   resize(1000, 560);
@@ -294,6 +304,8 @@ void TfrmLibrary::UpdateButtons() {
   btnOpen->setEnabled(one);
   btnSend->setEnabled(one);
   btnReveal->setEnabled(one);
+  btnCompareUnit->setEnabled(one);
+  btnStore->setEnabled(one);
   btnCompare->setEnabled(grdPresets->selectionModel()->selectedRows().size() == 2);
 }
 
@@ -349,6 +361,58 @@ void TfrmLibrary::CompareSelected() {
   compare_->ShowComparison(pa, name(a), pb, name(b));
   compare_->show();
   compare_->raise();
+}
+
+void TfrmLibrary::StoreCurrent() {
+  const TLibraryEntry* e = CurrentEntry();
+  if (!e) return;
+  const QByteArray dump = e->Dump;
+  const QString title = e->Title;
+  // The file's own slot first: a backup file remembers where it came from.
+  int proposal = 1;
+  const QString file = CurrentFile();
+  for (const TPresetPlace& p : e->Places)
+    if (p.File == file && p.Number > 0) proposal = p.Number;
+  if (!storePrompt_) storePrompt_ = new TfrmStorePrompt(this);
+  storePrompt_->SetPresetNo(proposal);
+  const bool ok =
+      ExecStorePrompt ? ExecStorePrompt(*storePrompt_) : storePrompt_->exec() == QDialog::Accepted;
+  if (!ok) return;
+  const int number = storePrompt_->PresetNo();
+  const QString result = OnStoreDump ? OnStoreDump(dump, number, storePrompt_->SendFirst())
+                                     : QStringLiteral("Not connected to the unit");
+  lblStatus->setText(
+      QStringLiteral("\"%1\" at %2: %3").arg(title, PresetNumberText(number), result));
+}
+
+void TfrmLibrary::CompareWithUnit() {
+  const TLibraryEntry* e = CurrentEntry();
+  if (!e) return;
+  const QString key = e->Key;
+  const QString file = CurrentFile();
+  QString why = QStringLiteral("Not connected to the unit");
+  lblStatus->setText(QStringLiteral("Fetching the unit's edit buffer..."));
+  const std::optional<QByteArray> dump = OnFetchEditBuffer ? OnFetchEditBuffer(&why) : std::nullopt;
+  // The wait let events run: the library may have been read again meanwhile.
+  const int entry = library_->IndexOf(key);
+  if (!dump || entry < 0) {
+    lblStatus->setText(QStringLiteral("Cannot compare with the unit: ") + why);
+    return;
+  }
+  TPreset mine, unit;
+  try {
+    mine.LoadFromImage(AsBytes(library_->Entries()[std::size_t(entry)].Dump));
+    unit.LoadFromImage(AsBytes(*dump));
+  } catch (...) {
+    lblStatus->setText(QStringLiteral("Cannot compare with the unit: its answer is no preset"));
+    return;
+  }
+  if (!compare_) compare_ = new TfrmCompare(this);
+  compare_->ShowComparison(mine, QDir::toNativeSeparators(file), unit,
+                           QStringLiteral("the unit's edit buffer"));
+  compare_->show();
+  compare_->raise();
+  ShowCount();
 }
 
 void TfrmLibrary::RevealCurrent() {

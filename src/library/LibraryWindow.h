@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include "library/CompareWindow.h"
 
 class QCheckBox;
@@ -25,6 +26,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 class TLibraryModel;
+class TfrmStorePrompt;
 class TPresetLibrary;
 struct TLibraryEntry;
 
@@ -46,6 +48,13 @@ class TfrmLibrary : public QWidget {
   // Sends a dump to the unit's edit buffer; the text says how it went.
   std::function<QString(const QByteArray& dump)> OnSendDump;
   std::function<void(const QString& file)> OnRevealFile;
+  // Stores the dump at preset number 1..200 of the unit's current bank, sending it first when
+  // asked; the text says how it went.
+  std::function<QString(const QByteArray& dump, int number, bool sendFirst)> OnStoreDump;
+  // Shows the store prompt; tests replace it to fill the prompt in instead of a user.
+  std::function<bool(TfrmStorePrompt&)> ExecStorePrompt;
+  // Fetches the unit's edit buffer; nothing, with the reason, when it cannot.
+  std::function<std::optional<QByteArray>(QString* why)> OnFetchEditBuffer;
 
   // The entry of the current row, or null; the file of the place chosen in the place list (the
   // first place when none is chosen).
@@ -59,6 +68,11 @@ class TfrmLibrary : public QWidget {
   // Compares the two selected presets (the upper one first) in the comparison window.
   void CompareSelected();
   void RevealCurrent();
+  // Asks for a location with the store prompt (the place's own number first) and stores the
+  // current preset there.
+  void StoreCurrent();
+  // Compares the current preset with what the unit's edit buffer holds now.
+  void CompareWithUnit();
   void AddFolderClick();
   void RescanClick();
   // Writes the notes being typed into the library.
@@ -83,6 +97,8 @@ class TfrmLibrary : public QWidget {
   QPushButton* btnSend = nullptr;
   QPushButton* btnCompare = nullptr;
   QPushButton* btnReveal = nullptr;
+  QPushButton* btnCompareUnit = nullptr;
+  QPushButton* btnStore = nullptr;
   QPushButton* btnAddFolder = nullptr;
   QPushButton* btnRescan = nullptr;
   QLabel* lblStatus = nullptr;
@@ -114,4 +130,5 @@ class TfrmLibrary : public QWidget {
   std::unique_ptr<TPresetLibrary> library_;
   TLibraryModel* model_ = nullptr;
   QPointer<TfrmCompare> compare_;
+  TfrmStorePrompt* storePrompt_ = nullptr;
 };

@@ -3,7 +3,9 @@
 
 #include "MainWindowFixture.h"
 #include "device/DeviceMessages.h"
+#include "device/StorePrompt.h"
 #include "editor/PresetEditor.h"
+#include "library/CompareWindow.h"
 #include "library/LibraryModel.h"
 #include "library/LibraryWindow.h"
 #include "library/PresetLibrary.h"
@@ -94,6 +96,78 @@ TEST_F(Library, OpenSendAndShowActOnTheChosenPreset) {
   EXPECT_EQ(window->GetSelectedPathFileNames().size(), 1);
   EXPECT_TRUE(window->GetSelectedPathFileNames().value(0).endsWith(".zqn002"));
   EXPECT_TRUE(dialogs->Problems().isEmpty()) << qPrintable(dialogs->Problems().join('\n'));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Library, ComparesAPresetWithTheUnitsEditBufferFetchedOnTheSpot) {
+  Start();
+  WriteBackup();
+  TfrmLibrary& lib = OpenLibrary();
+  const QString first = QuickTitle(AsBytes(Memory(0, 0)));
+  const QString second = QuickTitle(AsBytes(Memory(0, 1)));
+  SelectTitle(lib, second);
+  lib.btnSend->click();  // the unit now holds it in its edit buffer
+  Settle();
+  lib.btnCompareUnit->click();
+  ASSERT_NE(lib.CompareWindow(), nullptr);
+  EXPECT_EQ(lib.CompareWindow()->lblCount->text(), "The presets are the same");
+
+  SelectTitle(lib, first);
+  lib.btnCompareUnit->click();
+  EXPECT_TRUE(lib.CompareWindow()->Text().startsWith("Title\n      Title = " + first + "  ->  " +
+                                                     second + "\n"))
+      << qPrintable(lib.CompareWindow()->Text());
+  EXPECT_FALSE(window->UnitRunActive());
+}
+
+TEST_F(Library, ASilentUnitIsReportedNotWaitedOnForever) {
+  Start();
+  WriteBackup();
+  TfrmLibrary& lib = OpenLibrary();
+  window->RequestTimeoutMs = 50;
+  lib.grdPresets->selectRow(0);
+  lib.btnSend->click();
+  Settle();
+  // The cable is pulled after the send.
+  session->Options().DropOffAfter = int(Received().size());
+  lib.btnCompareUnit->click();
+  EXPECT_EQ(lib.lblStatus->text(), "Cannot compare with the unit: The unit did not answer");
+  EXPECT_FALSE(window->UnitRunActive());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Library, StoreAtPutsThePresetIntoTheChosenLocation) {
+  Start();
+  WriteBackup();
+  TfrmLibrary& lib = OpenLibrary();
+  const QByteArray dump = Memory(0, 2);
+  SelectTitle(lib, QuickTitle(AsBytes(dump)));
+  int proposed = 0;
+  lib.ExecStorePrompt = [&](TfrmStorePrompt& prompt) {
+    proposed = prompt.PresetNo();
+    EXPECT_TRUE(prompt.SendFirst());
+    prompt.SetPresetNo(150);
+    return true;
+  };
+  lib.btnStore->click();
+  Settle();
+  EXPECT_EQ(proposed, 3) << "the backup file's own number is proposed";
+  EXPECT_EQ(Memory(0, 149), dump);
+  EXPECT_TRUE(lib.lblStatus->text().endsWith("at 150: stored"))
+      << qPrintable(lib.lblStatus->text());
+
+  // Cancelled: nothing is sent.
+  const int before = int(Received().size());
+  lib.ExecStorePrompt = [](TfrmStorePrompt&) { return false; };
+  lib.btnStore->click();
+  Settle();
+  EXPECT_EQ(int(Received().size()), before);
 }
 
 }  // namespace
