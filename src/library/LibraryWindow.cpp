@@ -47,7 +47,6 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   edtSearch->setObjectName(QStringLiteral("edtSearch"));
   edtSearch->setPlaceholderText(
       QStringLiteral("Search titles, effects, tags and notes (bank:B, tag:lead, no:42, is:fav)"));
-  edtSearch->setClearButtonEnabled(true);
   btnAddFolder = new QPushButton(QStringLiteral("Add &folder..."), this);
   btnAddFolder->setObjectName(QStringLiteral("btnAddFolder"));
   btnRescan = new QPushButton(QStringLiteral("&Rescan"), this);
@@ -117,9 +116,13 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   form->addWidget(lblPlaces);
   form->addWidget(lstPlaces, 1);
   form->addWidget(chkFavourite);
-  form->addWidget(new QLabel(QStringLiteral("&Tags (separated by commas):"), details));
+  auto* tagsLabel = new QLabel(QStringLiteral("&Tags (separated by commas):"), details);
+  tagsLabel->setBuddy(edtTags);
+  form->addWidget(tagsLabel);
   form->addWidget(edtTags);
-  form->addWidget(new QLabel(QStringLiteral("Notes:"), details));
+  auto* notesLabel = new QLabel(QStringLiteral("&Notes:"), details);
+  notesLabel->setBuddy(memNotes);
+  form->addWidget(notesLabel);
   form->addWidget(memNotes, 1);
   split->addWidget(pgcViews);
   split->addWidget(details);
@@ -175,7 +178,7 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   connect(btnCompareUnit, &QPushButton::clicked, this, &TfrmLibrary::CompareWithUnit);
   connect(btnAddFolder, &QPushButton::clicked, this, &TfrmLibrary::AddFolderClick);
   connect(btnRescan, &QPushButton::clicked, this, &TfrmLibrary::RescanClick);
-  resize(1000, 560);
+  resize(1100, 580);
   ShowDetails();
   UpdateButtons();
 }

@@ -352,19 +352,18 @@ TEST_F(Layout, LibraryAndCompareWindowsAtDefaultSize) {
   window.show();
   window.OpenLibrary({root});
   ASSERT_GT(window.Model()->rowCount(), 0);
+  QTest::keyClicks(window.edtSearch, QStringLiteral("reverb"));
   window.grdPresets->selectRow(2);
   QTest::keyClicks(window.edtTags, QStringLiteral("lead, live set"));
   QTest::keyClick(window.edtTags, Qt::Key_Return);
   window.chkFavourite->setChecked(true);
   QTest::keyClicks(window.memNotes, QStringLiteral("Neck pickup, tone at 7."));
   window.CommitNotes();
-  QTest::keyClicks(window.edtSearch, QStringLiteral("reverb"));
-  window.grdPresets->selectRow(0);
   Expect(&window, QStringLiteral("library"), QStringLiteral("library"));
 
-  window.grdPresets->selectRow(0);
+  window.grdPresets->selectRow(2);
   window.grdPresets->selectionModel()->select(
-      window.Model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      window.Model()->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
   window.btnCompare->click();
   ASSERT_NE(window.CompareWindow(), nullptr);
   Expect(window.CompareWindow(), QStringLiteral("compare"), QStringLiteral("compare"));
