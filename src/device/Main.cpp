@@ -5,6 +5,7 @@
 #include "app/PrintPage.h"
 #include "app/kxUtility.h"
 #include "editor/PresetEditor.h"
+#include "library/CompareWindow.h"
 #include "library/LibraryWindow.h"
 #include "library/PresetLibrary.h"
 #include "mpt/MPTEdit.h"
@@ -140,9 +141,15 @@ void TfrmMain::BuildPresetsMenu() {
       add("miSnapshot", QStringLiteral("Snapshot the whole unit..."), [this] { SnapshotClick(); });
   miPresets->addSeparator();
   miLibrary = add("miLibrary", QStringLiteral("Library..."), [this] { OpenLibrary(); });
+  miCompareEditors =
+      add("miCompareEditors", QStringLiteral("Compare open editors"), [this] { CompareEditors(); });
   // Opening the menu tests the buffer, which also names the preset in the status bar.
-  connect(miPresets, &QMenu::aboutToShow, this,
-          [this] { miOpenPreset->setEnabled(BufferHoldsPreset()); });
+  connect(miPresets, &QMenu::aboutToShow, this, [this] {
+    miOpenPreset->setEnabled(BufferHoldsPreset());
+    int presetEditors = 0;
+    for (QWidget* w : OpenEditors()) presetEditors += qobject_cast<TfrmPresetEditor*>(w) != nullptr;
+    miCompareEditors->setEnabled(presetEditors == 2);
+  });
   AddMenuBeforeHelp(miPresets);
   miPresets->menuAction()->setEnabled(miZQNRequests->isEnabled());
 }
@@ -274,6 +281,29 @@ TfrmLibrary* TfrmMain::OpenLibrary() {
   library_->raise();
   library_->activateWindow();
   return library_;
+}
+
+void TfrmMain::CompareEditors() {
+  QList<TfrmPresetEditor*> editors;
+  for (QWidget* w : OpenEditors())
+    if (auto* e = qobject_cast<TfrmPresetEditor*>(w)) editors << e;
+  if (editors.size() != 2) {
+    ShowStatus(QStringLiteral("Open two preset editors to compare them"));
+    return;
+  }
+  auto* window = qobject_cast<TfrmCompare*>(editorCompare_.data());
+  if (!window) {
+    window = new TfrmCompare(nullptr);
+    editorCompare_ = window;
+    ownedObjects_.append(window);
+  }
+  const auto name = [](TfrmPresetEditor* e) {
+    return e->FileName().isEmpty() ? QStringLiteral("not saved") : e->FileName();
+  };
+  window->ShowComparison(editors[0]->Preset(), name(editors[0]), editors[1]->Preset(),
+                         name(editors[1]));
+  window->show();
+  window->raise();
 }
 
 TfrmPresetEditor* TfrmMain::NewPresetEditor() {

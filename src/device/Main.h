@@ -160,6 +160,10 @@ class TfrmMain : public TfrmMIDIExplorer {
   QAction* miRestore = nullptr;
   QAction* miSnapshot = nullptr;
   QAction* miLibrary = nullptr;
+  QAction* miCompareEditors = nullptr;
+  // "Compare open editors": the two preset editors open, parameter by parameter, the one opened
+  // first on the left. Enabled while exactly two preset editors are open.
+  void CompareEditors();
 
   // The preset library window, created on first use and kept (hidden when closed) until the main
   // window goes; its index lives in LibraryDatabaseFile.
@@ -240,6 +244,7 @@ class TfrmMain : public TfrmMIDIExplorer {
   QString SendDump(QIODevice& stream, int expectedLength);
 
   TfrmLibrary* library_ = nullptr;
+  QPointer<QWidget> editorCompare_;
   // Everything the window creates and frees itself, last first.
   QList<QObject*> ownedObjects_;
   std::unique_ptr<QPrinter> printer_;

@@ -42,6 +42,16 @@ void TfrmCompare::ShowComparison(const TPreset& a, const QString& leftName, cons
   setWindowTitle(QStringLiteral("Compare presets - ") + a.Title + QStringLiteral(" / ") + b.Title);
 }
 
+void TfrmCompare::ShowText(const QString& caption, const QString& left, const QString& right,
+                           const QString& text, const QString& summary) {
+  differences_.clear();
+  lblLeft->setText(left);
+  lblRight->setText(right);
+  memDifferences->setPlainText(text);
+  lblCount->setText(summary);
+  setWindowTitle(caption);
+}
+
 QString TfrmCompare::Text() const {
   return memDifferences->toPlainText();
 }

@@ -19,6 +19,9 @@ class TfrmCompare : public QWidget {
   // Shows what differs from a (named leftName) to b.
   void ShowComparison(const TPreset& a, const QString& leftName, const TPreset& b,
                       const QString& rightName);
+  // Shows a text of its own, as the comparison of two backup folders.
+  void ShowText(const QString& caption, const QString& left, const QString& right,
+                const QString& text, const QString& summary);
   const std::vector<TParamDifference>& Differences() const { return differences_; }
   QString Text() const;
 

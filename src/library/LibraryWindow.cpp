@@ -50,10 +50,14 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   btnAddFolder = new QPushButton(QStringLiteral("Add &folder..."), this);
   btnAddFolder->setObjectName(QStringLiteral("btnAddFolder"));
   btnRescan = new QPushButton(QStringLiteral("&Rescan"), this);
+  btnCompareFolders = new QPushButton(QStringLiteral("Compare &backups..."), this);
+  btnCompareFolders->setObjectName(QStringLiteral("btnCompareFolders"));
+  btnCompareFolders->setToolTip(QStringLiteral("What changed between two backup folders"));
   btnRescan->setObjectName(QStringLiteral("btnRescan"));
   top->addWidget(edtSearch, 1);
   top->addWidget(btnAddFolder);
   top->addWidget(btnRescan);
+  top->addWidget(btnCompareFolders);
   layout->addLayout(top);
 
   auto* split = new QSplitter(Qt::Horizontal, this);
@@ -178,6 +182,7 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   connect(btnCompareUnit, &QPushButton::clicked, this, &TfrmLibrary::CompareWithUnit);
   connect(btnAddFolder, &QPushButton::clicked, this, &TfrmLibrary::AddFolderClick);
   connect(btnRescan, &QPushButton::clicked, this, &TfrmLibrary::RescanClick);
+  connect(btnCompareFolders, &QPushButton::clicked, this, &TfrmLibrary::CompareFoldersClick);
   resize(1100, 580);
   ShowDetails();
   UpdateButtons();
@@ -187,6 +192,9 @@ TfrmLibrary::~TfrmLibrary() = default;
 
 void TfrmLibrary::OpenLibrary(const QStringList& defaultFolders) {
   const QString notice = library_->Open(defaultFolders);
+  // The files are the truth: what changed in the folders since the index was written (another
+  // backup, files moved by hand) shows as soon as the window opens.
+  if (!library_->ScannedOnOpen()) library_->Rescan();
   model_->Reload();
   ShowScanReport();
   // Said once: the rebuilt index opens cleanly next time.
@@ -416,6 +424,40 @@ void TfrmLibrary::CompareWithUnit() {
   compare_->show();
   compare_->raise();
   ShowCount();
+}
+
+void TfrmLibrary::CompareFoldersClick() {
+  TFolderRequest request;
+  request.parent = this;
+  request.caption = QStringLiteral("Compare backups: the older backup");
+  request.statusText =
+      QStringLiteral("Choose the older backup folder (the one with the bank folders)");
+  request.folder = library_->Folders().value(0);
+  const auto older = Dialogs().BrowseForFolder(request);
+  if (!older || older->folder.isEmpty()) return;
+  request.caption = QStringLiteral("Compare backups: the newer backup");
+  request.statusText = QStringLiteral("Choose the newer backup folder");
+  request.folder = older->folder;
+  const auto newer = Dialogs().BrowseForFolder(request);
+  if (!newer || newer->folder.isEmpty()) return;
+  const TFolderComparison c = CompareBackupFolders(older->folder, newer->folder);
+  if (!c.Error.isEmpty()) {
+    MessageDlg(this, Caption, c.Error, QMessageBox::Warning, QMessageBox::Ok);
+    return;
+  }
+  QString text = FolderComparisonText(c);
+  // The last line is the summary; the window shows it below the text.
+  QStringList lines = text.split('\n', Qt::SkipEmptyParts);
+  const QString summary = lines.isEmpty() ? QString() : lines.takeLast();
+  if (!c.Ignored.isEmpty()) lines << QString() << QStringLiteral("Files left aside:") << c.Ignored;
+  if (!compare_) compare_ = new TfrmCompare(this);
+  compare_->ShowText(QStringLiteral("Compare backups"),
+                     QStringLiteral("Older: ") + QDir::toNativeSeparators(older->folder),
+                     QStringLiteral("Newer: ") + QDir::toNativeSeparators(newer->folder),
+                     lines.isEmpty() ? QStringLiteral("No differences") : lines.join('\n') + '\n',
+                     summary);
+  compare_->show();
+  compare_->raise();
 }
 
 void TfrmLibrary::RevealCurrent() {

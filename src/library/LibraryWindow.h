@@ -71,6 +71,9 @@ class TfrmLibrary : public QWidget {
   // Asks for a location with the store prompt (the place's own number first) and stores the
   // current preset there.
   void StoreCurrent();
+  // Asks for an older and a newer backup folder and shows what changed between them: slots added,
+  // removed and changed, with their differences.
+  void CompareFoldersClick();
   // Compares the current preset with what the unit's edit buffer holds now.
   void CompareWithUnit();
   void AddFolderClick();
@@ -99,6 +102,7 @@ class TfrmLibrary : public QWidget {
   QPushButton* btnReveal = nullptr;
   QPushButton* btnCompareUnit = nullptr;
   QPushButton* btnStore = nullptr;
+  QPushButton* btnCompareFolders = nullptr;
   QPushButton* btnAddFolder = nullptr;
   QPushButton* btnRescan = nullptr;
   QLabel* lblStatus = nullptr;

@@ -242,6 +242,7 @@ bool TPresetLibrary::CreateSchema() {
 
 QString TPresetLibrary::Open(const QStringList& defaultFolders) {
   QString notice;
+  scannedOnOpen_ = false;
   entries_.clear();
   byKey_.clear();
   byFile_.clear();
@@ -254,6 +255,7 @@ QString TPresetLibrary::Open(const QStringList& defaultFolders) {
     if (folders_.isEmpty() && !defaultFolders.isEmpty()) {
       for (const QString& f : defaultFolders) AddFolder(f);
       Rescan();
+      scannedOnOpen_ = true;
     }
     return {};
   }
@@ -282,6 +284,7 @@ QString TPresetLibrary::Open(const QStringList& defaultFolders) {
   SaveFolders();
   for (const QString& key : annotations_.keys()) SaveAnnotation(key);
   Rescan();
+  scannedOnOpen_ = true;
   return notice;
 }
 

@@ -75,6 +75,8 @@ class TPresetLibrary {
   // for damage or version, empty otherwise.
   QString Open(const QStringList& defaultFolders = {});
   bool IsOpen() const;
+  // Whether the last Open walked the folders (a new or rebuilt index) or read the stored index.
+  bool ScannedOnOpen() const { return scannedOnOpen_; }
 
   QStringList Folders() const { return folders_; }
   void AddFolder(const QString& folder);
@@ -138,4 +140,5 @@ class TPresetLibrary {
   QHash<QString, TAnnotation> annotations_;
   TScanReport lastScan_;
   bool open_ = false;
+  bool scannedOnOpen_ = false;
 };

@@ -284,3 +284,52 @@ TEST_F(LibraryWindow, TheBankViewShowsAFolderAsTheUnitsSlots) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LibraryWindow, CompareBackupsSaysWhatChangedSinceTheOlderOne) {
+  Open();
+  const QString older = dir.path() + "/snap1", newer = dir.path() + "/snap2";
+  TPreset p = GroupNinePreset("Warm Lead");
+  WriteFile(older + "/Bank A/Warm Lead.zqn001", DumpOf(p));
+  p.AnalogParams[27] = 48;  // master level 85% -> 100%
+  WriteFile(newer + "/Bank A/Warm Lead.zqn001", DumpOf(p));
+  WriteFile(newer + "/Bank B/Brand New.zqn002", TitledDump("Brand New"));
+  dialogs->PlanFolder(older);
+  dialogs->PlanFolder(newer);
+  window->btnCompareFolders->click();
+  ASSERT_EQ(dialogs->Asked().size(), 2u);
+  TfrmCompare* compare = window->CompareWindow();
+  ASSERT_NE(compare, nullptr);
+  EXPECT_EQ(compare->Text(),
+            "A-001  Warm Lead         changed\n"
+            "    Level\n"
+            "          master = 85%  ->  100%\n"
+            "B-002  Brand New         added\n");
+  EXPECT_EQ(compare->lblCount->text(), "1 added, 0 removed, 1 changed, 0 unchanged");
+
+  // Cancelling the second question compares nothing.
+  dialogs->PlanFolder(older);
+  dialogs->PlanCancel();
+  window->btnCompareFolders->click();
+  EXPECT_EQ(compare->lblCount->text(), "1 added, 0 removed, 1 changed, 0 unchanged");
+  EXPECT_TRUE(dialogs->Problems().isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibraryWindow, OpeningReadsTheFoldersAgainSoNewFilesShow) {
+  Open();
+  EXPECT_EQ(Rows(), 8);
+  window.reset();
+  WriteFile(root + "/Bank C/Newcomer.zqn001", TitledDump("Newcomer"));
+  QFile::remove(root + "/Bank B/Fat Lead B.zqn002");
+  Open();
+  EXPECT_EQ(Rows(), 8);
+  EXPECT_GE(RowTitled("Newcomer"), 0);
+  EXPECT_LT(RowTitled("Fat Lead B"), 0);
+}
+
+}  // namespace

@@ -10,8 +10,10 @@
 #include "library/LibraryWindow.h"
 #include "library/PresetLibrary.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTreeView>
@@ -168,6 +170,30 @@ TEST_F(Library, StoreAtPutsThePresetIntoTheChosenLocation) {
   lib.btnStore->click();
   Settle();
   EXPECT_EQ(int(Received().size()), before);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Library, TwoOpenEditorsCompareParameterByParameter) {
+  Start();
+  WriteBackup();
+  emit window->miPresets->aboutToShow();
+  EXPECT_FALSE(window->miCompareEditors->isEnabled());
+  window->OpenFiles({out.filePath("Bank A/" + QuickTitle(AsBytes(Memory(0, 0))) + ".zqn001")});
+  window->NewPresetEditor();
+  emit window->miPresets->aboutToShow();
+  ASSERT_TRUE(window->miCompareEditors->isEnabled());
+  window->miCompareEditors->trigger();
+  TfrmCompare* compare = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* c = qobject_cast<TfrmCompare*>(w); c && c->isVisible()) compare = c;
+  ASSERT_NE(compare, nullptr);
+  EXPECT_TRUE(compare->Text().startsWith(
+      "Title\n      Title = " + QuickTitle(AsBytes(Memory(0, 0))) + "  ->  My new preset\n"))
+      << qPrintable(compare->Text());
+  EXPECT_TRUE(compare->lblRight->text().endsWith("(not saved)"));
 }
 
 }  // namespace
