@@ -266,6 +266,7 @@ TfrmLibrary* TfrmMain::OpenLibrary() {
         return QStringLiteral("Not stored: the store message was not sent");
       return QStringLiteral("stored");
     };
+    library_->OnRestoreFiles = [this](const QStringList& files) { RestoreFiles(files); };
     library_->OnFetchEditBuffer = [this](QString* why) { return FetchEditPreset(why); };
     library_->OnRevealFile = [this](const QString& f) {
       RevealFile(f);

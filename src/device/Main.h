@@ -172,6 +172,10 @@ class TfrmMain : public TfrmMIDIExplorer {
   // nothing when the line is busy, the port is closed or the unit does not answer (`why` then
   // says which). Ctrl+C in the main window stops the wait.
   std::optional<QByteArray> FetchEditPreset(QString* why = nullptr);
+  // Restores the given backup files through the restore of a folder: they are copied, in their
+  // bank folders, into a new folder beside the library's index, and the restore options open on
+  // it. Two files for one slot: the last one given counts.
+  void RestoreFiles(const QStringList& files);
   TfrmLibrary* Library() const { return library_; }
   // Where the library keeps its index; the user's data folder unless a test sets another.
   QString LibraryDatabaseFile;

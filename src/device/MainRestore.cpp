@@ -13,8 +13,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
 
@@ -266,6 +268,36 @@ QString TfrmMain::SaveRunJournal(const TRunJournal& journal, const QString& fold
 
 // ---------------------------------------------------------------------------------------------
 // Restore and compare
+
+void TfrmMain::RestoreFiles(const QStringList& files) {
+  if (!LineFree()) return;
+  QString base = LibraryDatabaseFile.isEmpty()
+                     ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                     : QFileInfo(LibraryDatabaseFile).absolutePath();
+  QString folder = QDir(base).filePath(
+      QStringLiteral("Library restores/") +
+      DatedFolderName(QStringLiteral("Selection"), QDateTime::currentDateTime()));
+  // A second restore in the same minute gets a folder of its own.
+  for (int n = 2; QFileInfo::exists(folder); ++n)
+    folder = folder.section(QStringLiteral(" ("), 0, 0) + QStringLiteral(" (%1)").arg(n);
+  for (const QString& file : files) {
+    const QFileInfo info(file);
+    const QString bankFolder = info.dir().dirName();
+    const QString target = PreKineticMode ? folder : QDir(folder).filePath(bankFolder);
+    QDir().mkpath(target);
+    const QString copy = QDir(target).filePath(info.fileName());
+    // Another file of the same slot (another title) gives way to this one.
+    const int number = BackupFileNumber(info.fileName());
+    for (const QFileInfo& other : QDir(target).entryInfoList(QDir::Files))
+      if (BackupFileNumber(other.fileName()) == number) QFile::remove(other.filePath());
+    if (!QFile::copy(file, copy)) {
+      ShowErrorMessage(this, QStringLiteral("Cannot copy %1 for the restore").arg(file));
+      return;
+    }
+  }
+  restoreFolder_ = folder;
+  RestoreClick();
+}
 
 void TfrmMain::RestoreClick() {
   if (!LineFree() || !CheckMidiOut(true)) return;

@@ -143,6 +143,10 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   btnCompare->setObjectName(QStringLiteral("btnCompare"));
   btnStore = new QPushButton(QStringLiteral("S&tore at..."), this);
   btnStore->setObjectName(QStringLiteral("btnStore"));
+  btnRestore = new QPushButton(QStringLiteral("Restore se&lection..."), this);
+  btnRestore->setObjectName(QStringLiteral("btnRestore"));
+  btnRestore->setToolTip(
+      QStringLiteral("Put the selected presets back into the slots they were backed up from"));
   btnCompareUnit = new QPushButton(QStringLiteral("Compare with &unit"), this);
   btnCompareUnit->setObjectName(QStringLiteral("btnCompareUnit"));
   btnCompareUnit->setToolTip(
@@ -151,7 +155,8 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   btnReveal->setObjectName(QStringLiteral("btnReveal"));
   lblStatus = new QLabel(this);
   lblStatus->setObjectName(QStringLiteral("lblStatus"));
-  for (QPushButton* b : {btnOpen, btnSend, btnStore, btnCompare, btnCompareUnit, btnReveal})
+  for (QPushButton* b :
+       {btnOpen, btnSend, btnStore, btnRestore, btnCompare, btnCompareUnit, btnReveal})
     buttons->addWidget(b);
   buttons->addWidget(lblStatus, 1);
   layout->addLayout(buttons);
@@ -179,6 +184,7 @@ TfrmLibrary::TfrmLibrary(std::unique_ptr<TPresetLibrary> library, QWidget* paren
   connect(btnCompare, &QPushButton::clicked, this, &TfrmLibrary::CompareSelected);
   connect(btnReveal, &QPushButton::clicked, this, &TfrmLibrary::RevealCurrent);
   connect(btnStore, &QPushButton::clicked, this, &TfrmLibrary::StoreCurrent);
+  connect(btnRestore, &QPushButton::clicked, this, &TfrmLibrary::RestoreSelection);
   connect(btnCompareUnit, &QPushButton::clicked, this, &TfrmLibrary::CompareWithUnit);
   connect(btnAddFolder, &QPushButton::clicked, this, &TfrmLibrary::AddFolderClick);
   connect(btnRescan, &QPushButton::clicked, this, &TfrmLibrary::RescanClick);
@@ -317,6 +323,7 @@ void TfrmLibrary::UpdateButtons() {
   btnReveal->setEnabled(one);
   btnCompareUnit->setEnabled(one);
   btnStore->setEnabled(one);
+  btnRestore->setEnabled(one && !BankViewActive());
   btnCompare->setEnabled(grdPresets->selectionModel()->selectedRows().size() == 2);
 }
 
@@ -394,6 +401,39 @@ void TfrmLibrary::StoreCurrent() {
                                      : QStringLiteral("Not connected to the unit");
   lblStatus->setText(
       QStringLiteral("\"%1\" at %2: %3").arg(title, PresetNumberText(number), result));
+}
+
+void TfrmLibrary::RestoreSelection() {
+  const TLibraryEntry* current = CurrentEntry();
+  const QString currentFile = CurrentFile();
+  QStringList files;
+  int left = 0;
+  for (int entry : SelectedEntries()) {
+    if (entry < 0) continue;
+    const TLibraryEntry& e = library_->Entries()[std::size_t(entry)];
+    QString chosen;
+    for (const TPresetPlace& p : e.Places) {
+      if (p.Bank < 0 || p.Number <= 0) continue;
+      if (&e == current && p.File == currentFile) {
+        chosen = p.File;
+        break;
+      }
+      if (chosen.isEmpty()) chosen = p.File;
+    }
+    if (chosen.isEmpty())
+      ++left;
+    else
+      files << chosen;
+  }
+  if (files.isEmpty()) {
+    lblStatus->setText(
+        QStringLiteral("None of the selected presets lies in a backup's bank folder"));
+    return;
+  }
+  if (left > 0)
+    lblStatus->setText(
+        QStringLiteral("%1 presets left out: they lie in no backup's bank folder").arg(left));
+  if (OnRestoreFiles) OnRestoreFiles(files);
 }
 
 void TfrmLibrary::CompareWithUnit() {

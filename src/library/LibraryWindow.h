@@ -53,6 +53,9 @@ class TfrmLibrary : public QWidget {
   std::function<QString(const QByteArray& dump, int number, bool sendFirst)> OnStoreDump;
   // Shows the store prompt; tests replace it to fill the prompt in instead of a user.
   std::function<bool(TfrmStorePrompt&)> ExecStorePrompt;
+  // Restores files into the unit's slots through the main window's restore (its options, safety
+  // copy and read-back): each file as it lies in its backup folder, bank and number.
+  std::function<void(const QStringList& files)> OnRestoreFiles;
   // Fetches the unit's edit buffer; nothing, with the reason, when it cannot.
   std::function<std::optional<QByteArray>(QString* why)> OnFetchEditBuffer;
 
@@ -71,6 +74,10 @@ class TfrmLibrary : public QWidget {
   // Asks for a location with the store prompt (the place's own number first) and stores the
   // current preset there.
   void StoreCurrent();
+  // Restores the selected presets to the slots they were backed up from: for the current preset
+  // the place chosen in the place list, for the others their first place with a bank and number.
+  // Presets without such a place are left out (the status line says how many).
+  void RestoreSelection();
   // Asks for an older and a newer backup folder and shows what changed between them: slots added,
   // removed and changed, with their differences.
   void CompareFoldersClick();
@@ -103,6 +110,7 @@ class TfrmLibrary : public QWidget {
   QPushButton* btnCompareUnit = nullptr;
   QPushButton* btnStore = nullptr;
   QPushButton* btnCompareFolders = nullptr;
+  QPushButton* btnRestore = nullptr;
   QPushButton* btnAddFolder = nullptr;
   QPushButton* btnRescan = nullptr;
   QLabel* lblStatus = nullptr;

@@ -3,7 +3,10 @@
 
 #include "MainWindowFixture.h"
 #include "device/DeviceMessages.h"
+#include "device/RestoreOpt.h"
+#include "device/RunReport.h"
 #include "device/StorePrompt.h"
+#include "device/UnitSimulator.h"
 #include "editor/PresetEditor.h"
 #include "library/CompareWindow.h"
 #include "library/LibraryModel.h"
@@ -194,6 +197,46 @@ TEST_F(Library, TwoOpenEditorsCompareParameterByParameter) {
       "Title\n      Title = " + QuickTitle(AsBytes(Memory(0, 0))) + "  ->  My new preset\n"))
       << qPrintable(compare->Text());
   EXPECT_TRUE(compare->lblRight->text().endsWith("(not saved)"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Library, RestoreSelectionPutsTheChosenPresetsBackIntoTheirSlots) {
+  Start();
+  WriteBackup();
+  const QByteArray first = Memory(0, 0), third = Memory(0, 2), second = Memory(0, 1);
+  for (int i = 0; i < 3; ++i) {
+    auto lock = session->Lock();
+    session->Unit().SetPreset(0, i, TUnitSimulator::FactoryPreset(3, 100 + i));
+  }
+  TfrmLibrary& lib = OpenLibrary();
+  SelectTitle(lib, QuickTitle(AsBytes(first)));
+  for (int r = 0; r < lib.Model()->rowCount(); ++r)
+    if (lib.Model()->index(r, TLibraryModel::colTitle).data().toString() ==
+        QuickTitle(AsBytes(third)))
+      lib.grdPresets->selectionModel()->select(
+          lib.Model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  QString folder, found;
+  window->ExecRestoreOptions = [&](TfrmRestoreOpt& d) {
+    folder = d.Folder();
+    found = d.lblFound->text();
+    d.SetSafetyBackup(false);
+    d.Choose(TfrmRestoreOpt::TMode::Restore);
+    return d.result() == QDialog::Accepted;
+  };
+  window->ExecRunReport = [](TfrmRunReport&) {};
+  dialogs->PlanButton(QMessageBox::Yes);
+  lib.btnRestore->click();
+  EXPECT_FALSE(window->UnitRunActive());
+  EXPECT_TRUE(folder.contains("Library restores/Selection ")) << qPrintable(folder);
+  EXPECT_TRUE(found.startsWith("2 preset files found")) << qPrintable(found);
+  EXPECT_EQ(Memory(0, 0), first);
+  EXPECT_EQ(Memory(0, 2), third);
+  EXPECT_NE(Memory(0, 1), second) << "a preset not selected is left alone";
+  EXPECT_TRUE(Status().startsWith("Restore is complete: 2 stored and verified"))
+      << qPrintable(Status());
 }
 
 }  // namespace
