@@ -5,6 +5,7 @@
 #include "app/kxUtility.h"
 #include "device/SimulatorDevice.h"
 #include "editor/PresetPrint.h"
+#include "library/PresetCompare.h"
 #include "midi/MidiSystem.h"
 
 #include <QApplication>
@@ -39,11 +40,30 @@ int ListingMain(int argc, char** argv) {
   }
   return PrintListings(files, out, err);
 }
+
+// `zqn-tarvo --diff A.zqn B.zqn` prints the parameters in which two presets differ, in the
+// listing's texts; two backup folders are compared slot by slot. Exits 0 when they hold the same,
+// 1 when they differ and 2 when they cannot be read, as diff(1) does, so scripts can use it.
+int DiffMain(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList names = QCoreApplication::arguments().mid(1);
+  names.removeAll(QStringLiteral("--diff"));
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  if (names.size() != 2) {
+    err << "usage: zqn-tarvo --diff A.zqn B.zqn\n"
+           "       zqn-tarvo --diff OLDER-BACKUP-FOLDER NEWER-BACKUP-FOLDER\n";
+    return 2;
+  }
+  return RunPresetDiff(names[0], names[1], out, err);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
+  for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--listing") == 0) return ListingMain(argc, argv);
+    if (std::strcmp(argv[i], "--diff") == 0) return DiffMain(argc, argv);
+  }
 
   TApplication app(argc, argv);
   InstallFontSubstitutes();
@@ -67,6 +87,10 @@ int main(int argc, char** argv) {
   parser.addOption(QCommandLineOption(
       QStringLiteral("listing"),
       QStringLiteral("Print the parameter listing of each preset file given, then end.")));
+  parser.addOption(QCommandLineOption(
+      QStringLiteral("diff"),
+      QStringLiteral("Compare two preset files (or two backup folders) given, then end; exits 0 "
+                     "when they hold the same presets, 1 when they differ, 2 on an error.")));
   parser.addPositionalArgument(
       QStringLiteral("files"),
       QStringLiteral("Preset (.zqn) or program table (.mpt) files to open, each in its editor."),

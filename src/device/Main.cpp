@@ -5,6 +5,9 @@
 #include "app/PrintPage.h"
 #include "app/kxUtility.h"
 #include "editor/PresetEditor.h"
+#include "library/CompareWindow.h"
+#include "library/LibraryWindow.h"
+#include "library/PresetLibrary.h"
 #include "mpt/MPTEdit.h"
 #include "preset/Preset.h"
 #include "preset/PresetError.h"
@@ -16,6 +19,7 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QTimer>
 #include <limits>
 
@@ -135,9 +139,17 @@ void TfrmMain::BuildPresetsMenu() {
                   [this] { RestoreClick(); });
   miSnapshot =
       add("miSnapshot", QStringLiteral("Snapshot the whole unit..."), [this] { SnapshotClick(); });
+  miPresets->addSeparator();
+  miLibrary = add("miLibrary", QStringLiteral("Library..."), [this] { OpenLibrary(); });
+  miCompareEditors =
+      add("miCompareEditors", QStringLiteral("Compare open editors"), [this] { CompareEditors(); });
   // Opening the menu tests the buffer, which also names the preset in the status bar.
-  connect(miPresets, &QMenu::aboutToShow, this,
-          [this] { miOpenPreset->setEnabled(BufferHoldsPreset()); });
+  connect(miPresets, &QMenu::aboutToShow, this, [this] {
+    miOpenPreset->setEnabled(BufferHoldsPreset());
+    int presetEditors = 0;
+    for (QWidget* w : OpenEditors()) presetEditors += qobject_cast<TfrmPresetEditor*>(w) != nullptr;
+    miCompareEditors->setEnabled(presetEditors == 2);
+  });
   AddMenuBeforeHelp(miPresets);
   miPresets->menuAction()->setEnabled(miZQNRequests->isEnabled());
 }
@@ -220,6 +232,79 @@ TfrmPresetEditor* TfrmMain::OpenPresetEditor() {
   }
   editor->show();
   return editor;
+}
+
+TfrmLibrary* TfrmMain::OpenLibrary() {
+  if (!library_) {
+    TBusyCursor busy;
+    QString file = LibraryDatabaseFile;
+    if (file.isEmpty())
+      file = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+             QStringLiteral("/preset library.sqlite");
+    library_ = new TfrmLibrary(std::make_unique<TPresetLibrary>(file));
+    ownedObjects_.append(library_);
+    library_->OnOpenFile = [this](const QString& f) { OpenFiles({f}); };
+    library_->OnSendDump = [this](const QByteArray& dump) {
+      QByteArray bytes = dump;
+      QBuffer stream(&bytes);
+      stream.open(QIODevice::ReadOnly);
+      return OnSendPreset(stream);
+    };
+    library_->OnStoreDump = [this](const QByteArray& dump, int number, bool sendFirst) {
+      if (sendFirst) {
+        QByteArray bytes = dump;
+        QBuffer stream(&bytes);
+        stream.open(QIODevice::ReadOnly);
+        const QString sent = OnSendPreset(stream);
+        if (sent != SentResultText) return sent;
+        // The unit needs the time to take the preset into its edit buffer.
+        Delay(RequestDelay);
+      }
+      const QByteArray message = StorePresetMessage(PresetNumberToIndex(number));
+      if (!OnSendRaw(reinterpret_cast<const std::uint8_t*>(message.constData()),
+                     std::uint16_t(message.size())))
+        return QStringLiteral("Not stored: the store message was not sent");
+      return QStringLiteral("stored");
+    };
+    library_->OnRestoreFiles = [this](const QStringList& files) { RestoreFiles(files); };
+    library_->OnFetchEditBuffer = [this](QString* why) { return FetchEditPreset(why); };
+    library_->OnRevealFile = [this](const QString& f) {
+      RevealFile(f);
+      raise();
+      activateWindow();
+    };
+    library_->show();
+    // The backup's output folder is where a user's presets are, unless they say otherwise.
+    const QString backups = OutputDir.isEmpty() ? CurrentFolder() : OutputDir;
+    library_->OpenLibrary(backups.isEmpty() ? QStringList() : QStringList{backups});
+  }
+  library_->show();
+  library_->raise();
+  library_->activateWindow();
+  return library_;
+}
+
+void TfrmMain::CompareEditors() {
+  QList<TfrmPresetEditor*> editors;
+  for (QWidget* w : OpenEditors())
+    if (auto* e = qobject_cast<TfrmPresetEditor*>(w)) editors << e;
+  if (editors.size() != 2) {
+    ShowStatus(QStringLiteral("Open two preset editors to compare them"));
+    return;
+  }
+  auto* window = qobject_cast<TfrmCompare*>(editorCompare_.data());
+  if (!window) {
+    window = new TfrmCompare(nullptr);
+    editorCompare_ = window;
+    ownedObjects_.append(window);
+  }
+  const auto name = [](TfrmPresetEditor* e) {
+    return e->FileName().isEmpty() ? QStringLiteral("not saved") : e->FileName();
+  };
+  window->ShowComparison(editors[0]->Preset(), name(editors[0]), editors[1]->Preset(),
+                         name(editors[1]));
+  window->show();
+  window->raise();
 }
 
 TfrmPresetEditor* TfrmMain::NewPresetEditor() {

@@ -26,6 +26,7 @@ class TfrmRestoreOpt;
 class TfrmRunReport;
 class TfrmPresetEditor;
 class TfrmMPTEdit;
+class TfrmLibrary;
 class TPageWriter;
 
 // Windows the main window opened from the message buffer. It owns them: emptying the list, or
@@ -158,6 +159,26 @@ class TfrmMain : public TfrmMIDIExplorer {
   QAction* miNewPreset = nullptr;
   QAction* miRestore = nullptr;
   QAction* miSnapshot = nullptr;
+  QAction* miLibrary = nullptr;
+  QAction* miCompareEditors = nullptr;
+  // "Compare open editors": the two preset editors open, parameter by parameter, the one opened
+  // first on the left. Enabled while exactly two preset editors are open.
+  void CompareEditors();
+
+  // The preset library window, created on first use and kept (hidden when closed) until the main
+  // window goes; its index lives in LibraryDatabaseFile.
+  TfrmLibrary* OpenLibrary();
+  // Asks the unit for its edit buffer and waits for the dump, with the event loop running;
+  // nothing when the line is busy, the port is closed or the unit does not answer (`why` then
+  // says which). Ctrl+C in the main window stops the wait.
+  std::optional<QByteArray> FetchEditPreset(QString* why = nullptr);
+  // Restores the given backup files through the restore of a folder: they are copied, in their
+  // bank folders, into a new folder beside the library's index, and the restore options open on
+  // it. Two files for one slot: the last one given counts.
+  void RestoreFiles(const QStringList& files);
+  TfrmLibrary* Library() const { return library_; }
+  // Where the library keeps its index; the user's data folder unless a test sets another.
+  QString LibraryDatabaseFile;
 
   // Opens the buffer's preset dump in an editor: the first hidden one opened from the buffer,
   // or a new one. Null when the buffer holds no preset dump.
@@ -226,6 +247,8 @@ class TfrmMain : public TfrmMIDIExplorer {
   QList<QWidget*> OpenEditors() const;
   QString SendDump(QIODevice& stream, int expectedLength);
 
+  TfrmLibrary* library_ = nullptr;
+  QPointer<QWidget> editorCompare_;
   // Everything the window creates and frees itself, last first.
   QList<QObject*> ownedObjects_;
   std::unique_ptr<QPrinter> printer_;

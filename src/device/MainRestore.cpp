@@ -13,8 +13,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
 
@@ -149,6 +151,30 @@ bool TfrmMain::RunFetch(int bank, int index, QByteArray& dump) {
   return RunAwait(GetEditPresetMessage(), false, dump);
 }
 
+std::optional<QByteArray> TfrmMain::FetchEditPreset(QString* why) {
+  const auto fail = [why](const QString& reason) {
+    if (why) *why = reason;
+    return std::optional<QByteArray>();
+  };
+  if (SequenceOwnsLine()) return fail(QStringLiteral("The line is busy with a run over the unit"));
+  if (!CheckMidiOut(false)) return fail(QStringLiteral("MIDI Out device not available"));
+  // A run of one request: the answer is taken as a restore takes its read-backs, and no other
+  // command talks to the unit meanwhile.
+  unitRun_ = true;
+  runEnd_ = TRunEnd::Running;
+  runError_.clear();
+  QByteArray dump;
+  const bool ok = RunAwait(GetEditPresetMessage(), false, dump);
+  const TRunEnd end = runEnd_;
+  unitRun_ = false;
+  runAwaiting_ = TAwaited::Nothing;
+  runEnd_ = TRunEnd::Running;
+  if (ok) return dump;
+  if (end == TRunEnd::Cancelled) return fail(QStringLiteral("Cancelled"));
+  if (end == TRunEnd::PortFailed) return fail(runError_);
+  return fail(QStringLiteral("The unit did not answer"));
+}
+
 bool TfrmMain::TakeRunAnswer(const TMyMidiEvent& event) {
   if (!event.HasSysex()) return false;
   const TBytes bytes = event.SysexBytes();
@@ -242,6 +268,36 @@ QString TfrmMain::SaveRunJournal(const TRunJournal& journal, const QString& fold
 
 // ---------------------------------------------------------------------------------------------
 // Restore and compare
+
+void TfrmMain::RestoreFiles(const QStringList& files) {
+  if (!LineFree()) return;
+  QString base = LibraryDatabaseFile.isEmpty()
+                     ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                     : QFileInfo(LibraryDatabaseFile).absolutePath();
+  QString folder = QDir(base).filePath(
+      QStringLiteral("Library restores/") +
+      DatedFolderName(QStringLiteral("Selection"), QDateTime::currentDateTime()));
+  // A second restore in the same minute gets a folder of its own.
+  for (int n = 2; QFileInfo::exists(folder); ++n)
+    folder = folder.section(QStringLiteral(" ("), 0, 0) + QStringLiteral(" (%1)").arg(n);
+  for (const QString& file : files) {
+    const QFileInfo info(file);
+    const QString bankFolder = info.dir().dirName();
+    const QString target = PreKineticMode ? folder : QDir(folder).filePath(bankFolder);
+    QDir().mkpath(target);
+    const QString copy = QDir(target).filePath(info.fileName());
+    // Another file of the same slot (another title) gives way to this one.
+    const int number = BackupFileNumber(info.fileName());
+    for (const QFileInfo& other : QDir(target).entryInfoList(QDir::Files))
+      if (BackupFileNumber(other.fileName()) == number) QFile::remove(other.filePath());
+    if (!QFile::copy(file, copy)) {
+      ShowErrorMessage(this, QStringLiteral("Cannot copy %1 for the restore").arg(file));
+      return;
+    }
+  }
+  restoreFolder_ = folder;
+  RestoreClick();
+}
 
 void TfrmMain::RestoreClick() {
   if (!LineFree() || !CheckMidiOut(true)) return;

@@ -142,6 +142,8 @@ class TfrmMIDIExplorer : public QMainWindow {
   const QString& CurrentFolder() const { return currentFolder_; }
   // Makes an existing folder the current one and lists it; "Invalid folder: " box otherwise.
   void SetFolder(const QString& path);
+  // Lists the file's folder and selects the file in it; false when there is no such file.
+  bool RevealFile(const QString& file);
   // Full paths of the selected entries that are not folders, in list order.
   QStringList GetSelectedPathFileNames();
   int SortKey() const { return sortKey_; }

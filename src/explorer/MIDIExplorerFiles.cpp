@@ -10,6 +10,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -346,6 +347,22 @@ void TfrmMIDIExplorer::SetFolder(const QString& path) {
   currentFolder_ = WithTrailingSeparator(path);
   RefreshFileList();
   SelectFirstFile();
+}
+
+bool TfrmMIDIExplorer::RevealFile(const QString& file) {
+  const QFileInfo info(file);
+  if (!info.exists()) return false;
+  SetFolder(info.absolutePath());
+  const QString wanted = QDir::cleanPath(info.absoluteFilePath());
+  for (int row = 0; row < fileModel_->rowCount(); ++row) {
+    const QModelIndex index = FileIndexAt(row);
+    if (QDir::cleanPath(index.data(PathRole).toString()) != wanted) continue;
+    lvwFileList->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lvwFileList->scrollTo(index);
+    return true;
+  }
+  return false;
 }
 
 QStringList TfrmMIDIExplorer::GetSelectedPathFileNames() {

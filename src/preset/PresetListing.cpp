@@ -84,6 +84,21 @@ TPerfTarget PerfTarget(const TPreset& preset, int k) {
   return t;
 }
 
+std::array<QString, 5> PerfEntryLines(const TPreset& preset, int k,
+                                      const TControllerNameFn& controllerName) {
+  const TControllerNameFn names = controllerName ? controllerName : BuiltInControllerName;
+  const TPerfMIDI& perf = preset.PerfMIDI.at(k);
+  const TPerfTarget target = PerfTarget(preset, k);
+  const auto valueText = [&](int v) { return target.Def ? target.Def->ValueText(v) : QString(); };
+  return {AssignmentText(k),
+          QStringLiteral("    is controlling: ") + target.Effect + QStringLiteral(": ") +
+              target.Parameter,
+          QStringLiteral("    low range value = ") + valueText(perf.Low),
+          QStringLiteral("    high range value = ") + valueText(perf.High),
+          QStringLiteral("    controller = #") + QString::number(perf.Controller) +
+              QStringLiteral(" ") + names(perf.Controller)};
+}
+
 TPresetListing BuildPresetListing(const TPreset& preset, const QString& appTitle,
                                   const QString& fileName,
                                   const TControllerNameFn& controllerName) {
@@ -139,19 +154,10 @@ TPresetListing BuildPresetListing(const TPreset& preset, const QString& appTitle
                           ParamDef(FirstMixParam + i).ValueText(preset.Mix[i])));
   third.push_back({});
   third.push_back(Bold(QStringLiteral("Performance MIDI")));
-  const TControllerNameFn names = controllerName ? controllerName : BuiltInControllerName;
   for (int k = 0; k < PerfMIDICount; ++k) {
     if (!preset.PerfInUse[k]) continue;
-    const TPerfMIDI& perf = preset.PerfMIDI[k];
-    const TPerfTarget target = PerfTarget(preset, k);
-    third.push_back(Plain(AssignmentText(k)));
-    third.push_back(Plain(QStringLiteral("    is controlling: ") + target.Effect +
-                          QStringLiteral(": ") + target.Parameter));
-    const auto valueText = [&](int v) { return target.Def ? target.Def->ValueText(v) : QString(); };
-    third.push_back(Plain(QStringLiteral("    low range value = ") + valueText(perf.Low)));
-    third.push_back(Plain(QStringLiteral("    high range value = ") + valueText(perf.High)));
-    third.push_back(Plain(QStringLiteral("    controller = #") + QString::number(perf.Controller) +
-                          QStringLiteral(" ") + names(perf.Controller)));
+    for (const QString& line : PerfEntryLines(preset, k, controllerName))
+      third.push_back(Plain(line));
   }
   return l;
 }

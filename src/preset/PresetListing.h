@@ -61,3 +61,8 @@ struct TPerfTarget {
   bool Valid = false;
 };
 TPerfTarget PerfTarget(const TPreset& preset, int k);
+
+// The listing's lines of performance assignment k: "Controller #" + (k + 1), then what it is
+// controlling, the low and high range values and the controller, each indented as printed.
+std::array<QString, 5> PerfEntryLines(const TPreset& preset, int k,
+                                      const TControllerNameFn& controllerName = {});

@@ -6,12 +6,19 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,7 +35,12 @@
 #include "device/RunReport.h"
 #include "device/SimulatorDevice.h"
 #include "device/StorePrompt.h"
+#include "device/UnitSimulator.h"
 #include "editor/PresetEditor.h"
+#include "library/CompareWindow.h"
+#include "library/LibraryModel.h"
+#include "library/LibraryWindow.h"
+#include "library/PresetLibrary.h"
 #include "mpt/MPTEdit.h"
 #include "mpt/MPTRptOpt.h"
 #include "preset/DigitalCatalogue.h"
@@ -316,4 +328,43 @@ TEST_F(Layout, NewPresetShowsHowToStartAndAddedEffectsComeIntoView) {
   EXPECT_EQ(editor.pgcPreset->currentWidget(), editor.tsDigital);
   EXPECT_EQ(editor.pgcDigitalParams->tabText(editor.pgcDigitalParams->currentIndex()).toStdString(),
             "Flanger");
+}
+
+// The library over a backup of two banks, searched and with two presets compared.
+TEST_F(Layout, LibraryAndCompareWindowsAtDefaultSize) {
+  const QString root = dir.path() + QStringLiteral("/backups");
+  for (int snap = 1; snap <= 2; ++snap) {
+    for (int bank = 0; bank < 2; ++bank) {
+      const QString folder =
+          QStringLiteral("%1/Snapshot %2/Bank %3").arg(root).arg(snap).arg(QChar('A' + bank));
+      QDir().mkpath(folder);
+      for (int i = 0; i < 40; ++i) {
+        const QByteArray dump = TUnitSimulator::FactoryPreset(bank, i);
+        QFile f(QStringLiteral("%1/%2.zqn%3")
+                    .arg(folder, QuickTitle(AsBytes(dump)))
+                    .arg(i + 1, 3, 10, QChar('0')));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(dump);
+      }
+    }
+  }
+  TfrmLibrary window(std::make_unique<TPresetLibrary>(dir.path() + QStringLiteral("/lib.sqlite")));
+  window.show();
+  window.OpenLibrary({root});
+  ASSERT_GT(window.Model()->rowCount(), 0);
+  QTest::keyClicks(window.edtSearch, QStringLiteral("reverb"));
+  window.grdPresets->selectRow(2);
+  QTest::keyClicks(window.edtTags, QStringLiteral("lead, live set"));
+  QTest::keyClick(window.edtTags, Qt::Key_Return);
+  window.chkFavourite->setChecked(true);
+  QTest::keyClicks(window.memNotes, QStringLiteral("Neck pickup, tone at 7."));
+  window.CommitNotes();
+  Expect(&window, QStringLiteral("library"), QStringLiteral("library"));
+
+  window.grdPresets->selectRow(2);
+  window.grdPresets->selectionModel()->select(
+      window.Model()->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  window.btnCompare->click();
+  ASSERT_NE(window.CompareWindow(), nullptr);
+  Expect(window.CompareWindow(), QStringLiteral("compare"), QStringLiteral("compare"));
 }
