@@ -112,7 +112,9 @@ bool TfrmMain::RunSend(const QByteArray& message) {
     RunPortFailed(QStringLiteral("MIDI Out device not available"));
     return false;
   }
-  Delay(RequestDelay);
+  // The buffer's send pacing holds here too: a unit that needs a longer gap than the request
+  // delay gets it.
+  Delay(std::max(RequestDelay, SendPacing().GapMs));
   return !RunStopped();
 }
 

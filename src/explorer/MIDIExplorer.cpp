@@ -302,6 +302,7 @@ void TfrmMIDIExplorer::CreateMenus() {
   mnuMain->addMenu(miMIDIOut);
   mnuMain->addMenu(miHelp);
   CreateMonitorMenu();
+  CreatePacingMenu();
 
   popInLog = NewMenu(this, "popInLog", QString());
   pmiDelete = NewAction(this, "pmiDelete", QStringLiteral("&Delete selection"));
@@ -431,6 +432,7 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
     QAction* logItems[] = {pmiSetLogLoadEvent, pmiSetLogEdit, pmiSetLogSend};
     logItems[logAction_]->setChecked(true);
     ReadMonitorSettings();
+    ReadPacingSettings();
 
     // Input devices: open device 0, then any later device with the remembered name.
     const QStringList inNames = midiInput_->DeviceNames();
@@ -562,8 +564,11 @@ void TfrmMIDIExplorer::DoFormActivate() {
   QCoreApplication::exit(1);
 }
 
-void TfrmMIDIExplorer::DoFormKeyDown(int& key, Qt::KeyboardModifiers /*shift*/) {
-  if (key == Qt::Key_F9) {
+void TfrmMIDIExplorer::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
+  if (key == Qt::Key_C && shift == Qt::ControlModifier && sending_) {
+    StopSending();
+    key = 0;
+  } else if (key == Qt::Key_F9) {
     miSendClick();
     key = 0;
   } else if (key == Qt::Key_F5) {
@@ -573,6 +578,7 @@ void TfrmMIDIExplorer::DoFormKeyDown(int& key, Qt::KeyboardModifiers /*shift*/) 
 }
 
 void TfrmMIDIExplorer::DoFormClose() {
+  StopSending();
   StopCapture();
   if (midiInput_) {
     if (!inputItems_.empty() && midiInput_->IsOpen() && regUtil_) {

@@ -9,6 +9,7 @@
 #include "explorer/FileListing.h"
 #include "explorer/MonitorFilter.h"
 #include "explorer/MsgBuffer.h"
+#include "explorer/SendPacing.h"
 #include "midi/MidiInput.h"
 #include "midi/MidiOutput.h"
 
@@ -22,6 +23,7 @@ class QAbstractItemView;
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QEventLoop;
 class QLabel;
 class QListView;
 class QMenu;
@@ -154,6 +156,14 @@ class TfrmMIDIExplorer : public QMainWindow {
   bool ShowOutgoing() const { return showOutgoing_; }
   void SetShowOutgoing(bool show);
   static inline const QString OutgoingMark = QStringLiteral("\u2192 ");
+  // ---- Paced sending of the message buffer (MIDIExplorerPacing.cpp).
+  const TSendPacing& SendPacing() const { return pacing_; }
+  // Takes the pacing, sets the menu's check marks to it and remembers it.
+  void SetSendPacing(const TSendPacing& pacing);
+  // A paced send of the buffer is under way; Ctrl+C stops it.
+  bool Sending() const { return sending_; }
+  void StopSending();
+
   // Recording of every received event to a file: raw bytes, or text for ".txt" and ".log".
   // False (with a message box) when the file cannot be written.
   bool StartCapture(const QString& fileName);
@@ -305,6 +315,11 @@ class TfrmMIDIExplorer : public QMainWindow {
   QAction* miShowOutgoing = nullptr;
   QAction* miRecord = nullptr;
   QAction* miStopRecord = nullptr;
+  // "Send pacing" in the MIDI Out menu.
+  QMenu* miSendPacing = nullptr;
+  QMenu* miSendGap = nullptr;
+  QMenu* miSendChunk = nullptr;
+  QMenu* miSendChunkDelay = nullptr;
   // File pane.
   QToolButton* btnBrowse = nullptr;
   QToolButton* btnPrevFolder = nullptr;
@@ -332,6 +347,12 @@ class TfrmMIDIExplorer : public QMainWindow {
   void ShowFilterMarks();
   void FilterMenuClick();
   void miRecordClick();
+  void CreatePacingMenu();
+  void ReadPacingSettings();
+  void ShowPacingMarks();
+  void SendBufferPaced(const std::vector<TSendPiece>& pieces);
+  // Lets events run for `ms` milliseconds, or until the send is stopped; false when stopped.
+  bool PaceWait(int ms);
   // Logs one event, with `mark` before its text; the event's length in bytes.
   int LogEventLine(std::unique_ptr<TMyMidiEvent> event, const QString& mark);
   void ReadFolderHistory();
@@ -379,6 +400,10 @@ class TfrmMIDIExplorer : public QMainWindow {
   bool showOutgoing_ = false;
   int hiddenEvents_ = 0;
   std::unique_ptr<TMonitorCapture> capture_;
+  TSendPacing pacing_;
+  bool sending_ = false;
+  bool stopSending_ = false;
+  QEventLoop* paceLoop_ = nullptr;
   // Time stamps of the lines of sent messages, on the clock of the input's own.
   QElapsedTimer inputClock_;
   // Key preview: the key event last shown to DoFormKeyDown and where it was going, so the same
