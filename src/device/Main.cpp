@@ -386,6 +386,14 @@ int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
   return LogMidiEvent(std::move(event));
 }
 
+void TfrmMain::DevicesChanged() {
+  if (!miZQNRequests) return;
+  const bool devices =
+      !MidiInput()->DeviceNames().isEmpty() && !MidiOutput()->DeviceNames().isEmpty();
+  miZQNRequests->setEnabled(devices);
+  miZQNRequests->menuAction()->setEnabled(devices);
+}
+
 QString TfrmMain::LogLineNote(const TMyMidiEvent& event) const {
   if (event.HasSysex() && IsPresetDump(event.SysexBytes()))
     return QLatin1Char('"') + PresetTitle(event) + QLatin1Char('"');

@@ -189,6 +189,8 @@ class TfrmMain : public TfrmMIDIExplorer {
   // open it in an editor, instead of the byte count.
   QString ReceivedStatus(int length) override;
   void timPresetReqTimer();
+  // The requests menu follows whether both directions of the cable are there.
+  void DevicesChanged() override;
   void LogSequenceLine(const QString& text);
   int RequestKey() const { return Device.CurrentBank * 256 + PresetIndex; }
   // Whether a preset dump that arrived during the run answers the request for the preset the run

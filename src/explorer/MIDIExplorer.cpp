@@ -472,6 +472,16 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
       }
     }
     miMIDIOut->setEnabled(!outputItems_.empty());
+    // A remembered device that is not there yet is opened when it appears.
+    if (!savedIn.isEmpty() && !inNames.contains(savedIn)) awaitedIn_ = savedIn;
+    if (!savedOut.isEmpty() && !outNames.contains(savedOut)) awaitedOut_ = savedOut;
+    timRescan_ = new QTimer(this);
+    timRescan_->setObjectName(QStringLiteral("timDeviceRescan"));
+    timRescan_->setInterval(RescanIntervalMs);
+    connect(timRescan_, &QTimer::timeout, this, [this] { RescanDevices(); });
+    timRescan_->start();
+    connect(miMIDIIn, &QMenu::aboutToShow, this, [this] { RescanDevices(); });
+    connect(miMIDIOut, &QMenu::aboutToShow, this, [this] { RescanDevices(); });
 
     ShowStatus(!inputItems_.empty() && !outputItems_.empty()
                    ? QStringLiteral("MIDI devices opened")
@@ -499,7 +509,9 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
 void TfrmMIDIExplorer::InputDeviceClick(TkxMIDIMenuItem* item) {
   TBusyCursor busy;
   try {
-    // Only the input changes; the output stays open on its own device.
+    // Only the input changes; the output stays open on its own device. The user's choice ends
+    // any wait for a device that went away.
+    awaitedIn_.clear();
     midiInput_->Close();
     midiInput_->SetProductName(item->DeviceName());
     midiInput_->Open();
@@ -517,6 +529,7 @@ void TfrmMIDIExplorer::InputDeviceClick(TkxMIDIMenuItem* item) {
 void TfrmMIDIExplorer::OutputDeviceClick(TkxMIDIMenuItem* item) {
   TBusyCursor busy;
   try {
+    awaitedOut_.clear();
     midiOutput_->Close();
     midiOutput_->SetProductName(item->DeviceName());
     midiOutput_->Open();
@@ -578,6 +591,7 @@ void TfrmMIDIExplorer::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
 }
 
 void TfrmMIDIExplorer::DoFormClose() {
+  if (timRescan_) timRescan_->stop();
   StopSending();
   StopCapture();
   if (midiInput_) {

@@ -35,6 +35,7 @@ class QStandardItemModel;
 class QStatusBar;
 class QTabWidget;
 class QTextBrowser;
+class QTimer;
 class QToolButton;
 class QTreeView;
 class QWidget;
@@ -156,6 +157,16 @@ class TfrmMIDIExplorer : public QMainWindow {
   bool ShowOutgoing() const { return showOutgoing_; }
   void SetShowOutgoing(bool show);
   static inline const QString OutgoingMark = QStringLiteral("\u2192 ");
+  // ---- Devices that come and go (MIDIExplorerDevices.cpp). The device menus are read again
+  // when opened and every RescanIntervalMs; a device in use that disappears is closed and
+  // reported once, and reopened when a device of its name returns, as is a remembered device
+  // that was missing at start-up.
+  static constexpr int RescanIntervalMs = 2000;
+  void RescanDevices();
+  // The input and output device waited for, to be reopened when it appears; empty for none.
+  const QString& AwaitedInput() const { return awaitedIn_; }
+  const QString& AwaitedOutput() const { return awaitedOut_; }
+
   // ---- Paced sending of the message buffer (MIDIExplorerPacing.cpp).
   const TSendPacing& SendPacing() const { return pacing_; }
   // Takes the pacing, sets the menu's check marks to it and remembers it.
@@ -220,6 +231,9 @@ class TfrmMIDIExplorer : public QMainWindow {
   void LogOutgoing(std::span<const std::uint8_t> message);
   // Records one received event when a recording runs.
   void CaptureEvent(const TMyMidiEvent& event);
+
+  // After a rescan found devices added or gone (the menus are up to date by then).
+  virtual void DevicesChanged() {}
 
   // Runs ProcessMidiInput again on a later turn of the event loop, for events left waiting after
   // MaxEventsPerTurn; overrides of ProcessMidiInput use it the same way.
@@ -348,6 +362,10 @@ class TfrmMIDIExplorer : public QMainWindow {
   void FilterMenuClick();
   void miRecordClick();
   void CreatePacingMenu();
+  void RebuildDeviceItems(bool input, const QStringList& names);
+  void ShowDeviceMarks();
+  // Shows a status from inside other work, without letting events run.
+  void NoteStatus(const QString& text);
   void ReadPacingSettings();
   void ShowPacingMarks();
   void SendBufferPaced(const std::vector<TSendPiece>& pieces);
@@ -400,6 +418,10 @@ class TfrmMIDIExplorer : public QMainWindow {
   bool showOutgoing_ = false;
   int hiddenEvents_ = 0;
   std::unique_ptr<TMonitorCapture> capture_;
+  QString awaitedIn_;
+  QString awaitedOut_;
+  bool rescanning_ = false;
+  QTimer* timRescan_ = nullptr;
   TSendPacing pacing_;
   bool sending_ = false;
   bool stopSending_ = false;
