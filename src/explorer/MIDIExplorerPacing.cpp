@@ -7,9 +7,13 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMenu>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -122,19 +126,18 @@ void TfrmMIDIExplorer::SetSendPacing(const TSendPacing& pacing) {
 void TfrmMIDIExplorer::StopSending() {
   if (!sending_) return;
   stopSending_ = true;
-  if (paceLoop_) paceLoop_->quit();
 }
 
 bool TfrmMIDIExplorer::PaceWait(int ms) {
-  if (stopSending_) return false;
-  QEventLoop loop;
-  QTimer timer;
-  timer.setSingleShot(true);
-  connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-  timer.start(std::max(0, ms));
-  paceLoop_ = &loop;
-  loop.exec();
-  paceLoop_ = nullptr;
+  // Events run in short slices rather than in a nested event loop, which would return at once
+  // once the application has been asked to quit, and a stop is noticed within a slice.
+  QElapsedTimer clock;
+  clock.start();
+  while (!stopSending_) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (clock.elapsed() >= ms || stopSending_) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   return !stopSending_;
 }
 
