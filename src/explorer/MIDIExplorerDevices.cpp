@@ -68,7 +68,11 @@ void TfrmMIDIExplorer::RescanDevices() {
   if (outChanged) RebuildDeviceItems(false, outNames);
 
   QStringList news;
-  if (midiInput_->IsOpen() && !inNames.contains(midiInput_->ProductName())) {
+  // A conversation with the unit under way (a backup, a restore) has its own handling of a unit
+  // that falls silent; its ports are left alone until it ends, and only the menus follow.
+  const bool lineBusy = !LineBusyReason().isEmpty();
+  if (lineBusy) {
+  } else if (midiInput_->IsOpen() && !inNames.contains(midiInput_->ProductName())) {
     const QString name = midiInput_->ProductName();
     try {
       midiInput_->Close();
@@ -92,7 +96,8 @@ void TfrmMIDIExplorer::RescanDevices() {
                   QStringLiteral(" could not be reopened: ") + e.Message();
     }
   }
-  if (midiOutput_->IsOpen() && !outNames.contains(midiOutput_->ProductName())) {
+  if (lineBusy) {
+  } else if (midiOutput_->IsOpen() && !outNames.contains(midiOutput_->ProductName())) {
     const QString name = midiOutput_->ProductName();
     StopSending();
     try {
