@@ -445,6 +445,8 @@ int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
     if (!IsPresetDump(dump) || dump.back() != SysExEnd || !TakeSequenceDump(event->Sysex))
       return -1;
     SetBufferBytes(event->Sysex);
+    decoder_.SetPresetTitle(PreKineticMode ? -1 : Device.CurrentBank, PresetIndex,
+                            PresetTitle(*event));
     // A title listing shows what it lists in the monitor too; a backup keeps it quiet, also for
     // its last preset, after which the run has ended.
     const bool saving = SaveToFiles;
@@ -459,14 +461,28 @@ int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
       return -1;
     }
     // Most likely the answer to F10: the status of this batch will say how to open it.
-    if (IsPresetDump(event->SysexBytes())) receivedPresetTitle_ = PresetTitle(*event);
+    if (IsPresetDump(event->SysexBytes())) {
+      receivedPresetTitle_ = PresetTitle(*event);
+      decoder_.SetCurrentPreset(event->Sysex);
+    } else if (IsMptDump(event->SysexBytes())) {
+      decoder_.SetProgramTable(event->Sysex);
+    }
   }
   return LogMidiEvent(std::move(event));
 }
 
+void TfrmMain::DevicesChanged() {
+  if (!miZQNRequests) return;
+  const bool devices =
+      !MidiInput()->DeviceNames().isEmpty() && !MidiOutput()->DeviceNames().isEmpty();
+  miZQNRequests->setEnabled(devices);
+  miZQNRequests->menuAction()->setEnabled(devices);
+}
+
 QString TfrmMain::LogLineNote(const TMyMidiEvent& event) const {
-  if (!event.HasSysex() || !IsPresetDump(event.SysexBytes())) return {};
-  return QLatin1Char('"') + PresetTitle(event) + QLatin1Char('"');
+  if (event.HasSysex() && IsPresetDump(event.SysexBytes()))
+    return QLatin1Char('"') + PresetTitle(event) + QLatin1Char('"');
+  return decoder_.Note(event, PreKineticMode ? -1 : Device.CurrentBank);
 }
 
 QString TfrmMain::ReceivedStatus(int length) {
@@ -689,6 +705,8 @@ QString TfrmMain::SendDump(QIODevice& stream, int expectedLength) {
                QMessageBox::Ok);
     return e.Message();
   }
+  // The unit holds what it was sent as its current preset.
+  if (dump.size() == PresetDumpLength) decoder_.SetCurrentPreset(dump);
   return SentResultText;
 }
 

@@ -6,6 +6,7 @@
 
 #include "device/DeviceState.h"
 #include "device/RestorePlan.h"
+#include "device/UnitDecoder.h"
 #include "explorer/MIDIExplorer.h"
 
 #include <QList>
@@ -122,6 +123,9 @@ class TfrmMain : public TfrmMIDIExplorer {
   bool UnitRunActive() const { return unitRun_; }
 
   TDeviceState Device;
+  // What the monitor knows of the unit's tables to decode its messages with: the program table
+  // and the current preset it last saw, and the titles of presets by place.
+  TUnitDecoder& Decoder() const { return decoder_; }
   bool Running = false;
   bool SaveToFiles = false;
   int PresetIndex = 0;
@@ -206,6 +210,8 @@ class TfrmMain : public TfrmMIDIExplorer {
   // open it in an editor, instead of the byte count.
   QString ReceivedStatus(int length) override;
   void timPresetReqTimer();
+  // The requests menu follows whether both directions of the cable are there.
+  void DevicesChanged() override;
   void LogSequenceLine(const QString& text);
   int RequestKey() const { return Device.CurrentBank * 256 + PresetIndex; }
   // Whether a preset dump that arrived during the run answers the request for the preset the run
@@ -314,6 +320,9 @@ class TfrmMain : public TfrmMIDIExplorer {
   QEventLoop* runWake_ = nullptr;
   std::vector<TRunSlot> runSlots_;
   QString restoreFolder_;
+
+  // Written while lines are made, which are const work otherwise.
+  mutable TUnitDecoder decoder_;
 
   // The title of a preset dump logged in the batch now being taken from the port, if any.
   std::optional<QString> receivedPresetTitle_;

@@ -114,7 +114,9 @@ bool TfrmMain::RunSend(const QByteArray& message) {
     RunPortFailed(QStringLiteral("MIDI Out device not available"));
     return false;
   }
-  Delay(RequestDelay);
+  // The buffer's send pacing holds here too: a unit that needs a longer gap than the request
+  // delay gets it.
+  Delay(std::max(RequestDelay, SendPacing().GapMs));
   return !RunStopped();
 }
 
@@ -148,7 +150,12 @@ bool TfrmMain::RunAwait(const QByteArray& request, bool mpt, QByteArray& answer)
 
 bool TfrmMain::RunFetch(int bank, int index, QByteArray& dump) {
   if (!RunSelectBank(bank) || !RunSend(SelectPresetMessage(index))) return false;
-  return RunAwait(GetEditPresetMessage(), false, dump);
+  if (!RunAwait(GetEditPresetMessage(), false, dump)) return false;
+  Decoder().SetPresetTitle(
+      PreKineticMode ? -1 : bank, index,
+      QuickTitle(TBytes(reinterpret_cast<const std::uint8_t*>(dump.constData()),
+                        static_cast<std::size_t>(dump.size()))));
+  return true;
 }
 
 std::optional<QByteArray> TfrmMain::FetchEditPreset(QString* why) {
@@ -619,6 +626,7 @@ void TfrmMain::RunSnapshot(const QString& folder, TRunJournal& journal) {
     QByteArray table;
     ok = RunAwait(MptRequestMessage(), true, table);
     if (ok) {
+      Decoder().SetProgramTable(table);
       const QString error = WriteWholeFile(folder + QStringLiteral("/Program table.mpt"), table);
       if (!error.isEmpty()) {
         RunWriteFailed(QStringLiteral("cannot write the program table: ") + error);

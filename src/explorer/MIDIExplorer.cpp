@@ -4,6 +4,7 @@
 #include "app/DialogService.h"
 #include "app/SplashAbout.h"
 #include "app/kxUtility.h"
+#include "explorer/MonitorCapture.h"
 #include "explorer/MonitorLog.h"
 #include "explorer/MsgBufEdit.h"
 #include "explorer/kxMIDIMenuItem.h"
@@ -300,6 +301,8 @@ void TfrmMIDIExplorer::CreateMenus() {
   mnuMain->addMenu(miMIDIIn);
   mnuMain->addMenu(miMIDIOut);
   mnuMain->addMenu(miHelp);
+  CreateMonitorMenu();
+  CreatePacingMenu();
 
   popInLog = NewMenu(this, "popInLog", QString());
   pmiDelete = NewAction(this, "pmiDelete", QStringLiteral("&Delete selection"));
@@ -376,6 +379,9 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
                  QMessageBox::Warning, QMessageBox::Ok);
     }
     midiOutput_ = std::make_unique<TMidiOutput>(nullptr, outDriver_);
+    midiOutput_->OnSent = [this](std::span<const std::uint8_t> message) {
+      if (showOutgoing_) LogOutgoing(message);
+    };
     if (midiOutput_->NumDevs() == 0) {
       MessageDlg(this, QStringLiteral("Sorry..."),
                  QStringLiteral("No MIDI output device can be detected. ") + kNoDevicesAdvice,
@@ -425,6 +431,8 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
     pmiSetLogSend->setData(laSend);
     QAction* logItems[] = {pmiSetLogLoadEvent, pmiSetLogEdit, pmiSetLogSend};
     logItems[logAction_]->setChecked(true);
+    ReadMonitorSettings();
+    ReadPacingSettings();
 
     // Input devices: open device 0, then any later device with the remembered name.
     const QStringList inNames = midiInput_->DeviceNames();
@@ -464,6 +472,16 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
       }
     }
     miMIDIOut->setEnabled(!outputItems_.empty());
+    // A remembered device that is not there yet is opened when it appears.
+    if (!savedIn.isEmpty() && !inNames.contains(savedIn)) awaitedIn_ = savedIn;
+    if (!savedOut.isEmpty() && !outNames.contains(savedOut)) awaitedOut_ = savedOut;
+    timRescan_ = new QTimer(this);
+    timRescan_->setObjectName(QStringLiteral("timDeviceRescan"));
+    timRescan_->setInterval(RescanIntervalMs);
+    connect(timRescan_, &QTimer::timeout, this, [this] { RescanDevices(); });
+    timRescan_->start();
+    connect(miMIDIIn, &QMenu::aboutToShow, this, [this] { RescanDevices(); });
+    connect(miMIDIOut, &QMenu::aboutToShow, this, [this] { RescanDevices(); });
 
     ShowStatus(!inputItems_.empty() && !outputItems_.empty()
                    ? QStringLiteral("MIDI devices opened")
@@ -491,11 +509,14 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
 void TfrmMIDIExplorer::InputDeviceClick(TkxMIDIMenuItem* item) {
   TBusyCursor busy;
   try {
-    // Only the input changes; the output stays open on its own device.
+    // Only the input changes; the output stays open on its own device. The user's choice ends
+    // any wait for a device that went away.
+    awaitedIn_.clear();
     midiInput_->Close();
     midiInput_->SetProductName(item->DeviceName());
     midiInput_->Open();
     midiInput_->Start();
+    inputClock_.start();
     ShowStatus(midiInput_->ProductName() + QStringLiteral(" opened for input"));
     item->MenuItem()->setChecked(true);
   } catch (const EMidiInputError& e) {
@@ -508,6 +529,7 @@ void TfrmMIDIExplorer::InputDeviceClick(TkxMIDIMenuItem* item) {
 void TfrmMIDIExplorer::OutputDeviceClick(TkxMIDIMenuItem* item) {
   TBusyCursor busy;
   try {
+    awaitedOut_.clear();
     midiOutput_->Close();
     midiOutput_->SetProductName(item->DeviceName());
     midiOutput_->Open();
@@ -555,8 +577,11 @@ void TfrmMIDIExplorer::DoFormActivate() {
   QCoreApplication::exit(1);
 }
 
-void TfrmMIDIExplorer::DoFormKeyDown(int& key, Qt::KeyboardModifiers /*shift*/) {
-  if (key == Qt::Key_F9) {
+void TfrmMIDIExplorer::DoFormKeyDown(int& key, Qt::KeyboardModifiers shift) {
+  if (key == Qt::Key_C && shift == Qt::ControlModifier && sending_) {
+    StopSending();
+    key = 0;
+  } else if (key == Qt::Key_F9) {
     miSendClick();
     key = 0;
   } else if (key == Qt::Key_F5) {
@@ -566,6 +591,9 @@ void TfrmMIDIExplorer::DoFormKeyDown(int& key, Qt::KeyboardModifiers /*shift*/) 
 }
 
 void TfrmMIDIExplorer::DoFormClose() {
+  if (timRescan_) timRescan_->stop();
+  StopSending();
+  StopCapture();
   if (midiInput_) {
     if (!inputItems_.empty() && midiInput_->IsOpen() && regUtil_) {
       regUtil_->WriteString(QStringLiteral("MIDI_IN"), midiInput_->ProductName());
@@ -587,6 +615,7 @@ void TfrmMIDIExplorer::DoFormClose() {
 }
 
 void TfrmMIDIExplorer::DoFormDestroy() {
+  capture_.reset();
   inputItems_.clear();
   outputItems_.clear();
   midiInput_.reset();
@@ -844,6 +873,7 @@ void TfrmMIDIExplorer::ProcessMidiInput(TMidiInput* sender) {
     std::unique_ptr<TMyMidiEvent> event = port->GetMidiEvent();
     if (!event) break;
     ++taken;
+    if (capture_) CaptureEvent(*event);
     if (const int length = HandleMidiEvent(std::move(event)); length >= 0) lastLength = length;
   }
   if (lastLength >= 0) ShowReceivedStatus(lastLength);
@@ -854,15 +884,28 @@ int TfrmMIDIExplorer::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
 }
 
 int TfrmMIDIExplorer::LogMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
+  return LogEventLine(std::move(event), QString());
+}
+
+int TfrmMIDIExplorer::LogEventLine(std::unique_ptr<TMyMidiEvent> event, const QString& mark) {
+  const int length = MidiEventLength(*event);
+  if (paused_ || !filter_.Shows(*event)) {
+    ++hiddenEvents_;
+    return length;
+  }
   if (LogCount() > MaxLogLines - 1) DeleteLogItem(0);
   const QString note = LogLineNote(*event);
+  const int room = MaxLogLineLength - static_cast<int>(mark.size());
   TNotedLine line;
   if (note.isEmpty()) {
-    line.Line = MonitorLineText(*event, MaxLogLineLength);
+    line.Line = MonitorLineText(*event, room);
   } else {
-    line = NotedLineText(*event, note, ShownLogLineLength, MaxLogLineLength);
+    line = NotedLineText(*event, note, ShownLogLineLength - static_cast<int>(mark.size()), room);
   }
-  const int length = MidiEventLength(*event);
+  if (!mark.isEmpty()) {
+    line.Line.prepend(mark);
+    if (!line.Full.isEmpty()) line.Full.prepend(mark);
+  }
   AddLogLine(line.Line);
   if (LogCount() > 0) {
     if (!line.Full.isEmpty()) log_->SetFullText(LogCount() - 1, line.Full);

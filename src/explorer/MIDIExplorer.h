@@ -7,10 +7,13 @@
 // InitExplorer, not by the constructor.
 
 #include "explorer/FileListing.h"
+#include "explorer/MonitorFilter.h"
 #include "explorer/MsgBuffer.h"
+#include "explorer/SendPacing.h"
 #include "midi/MidiInput.h"
 #include "midi/MidiOutput.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -20,6 +23,7 @@ class QAbstractItemView;
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QEventLoop;
 class QLabel;
 class QListView;
 class QMenu;
@@ -31,11 +35,13 @@ class QStandardItemModel;
 class QStatusBar;
 class QTabWidget;
 class QTextBrowser;
+class QTimer;
 class QToolButton;
 class QTreeView;
 class QWidget;
 class TkxMIDIMenuItem;
 class TkxRegUtil;
+class TMonitorCapture;
 class TMonitorLog;
 class TMsgBufEdit;
 
@@ -138,6 +144,44 @@ class TfrmMIDIExplorer : public QMainWindow {
   int LogAction() const { return logAction_; }
   int FileAction() const { return fileAction_; }
 
+  // ---- What the monitor shows (MIDIExplorerMonitor.cpp). Filters and the pause change only what
+  // the log shows; every event is still handled and captured.
+  const TMonitorFilter& MonitorFilter() const { return filter_; }
+  // Takes the filter, sets the menu's check marks to it and remembers it.
+  void SetMonitorFilter(const TMonitorFilter& filter);
+  bool MonitorPaused() const { return paused_; }
+  void SetMonitorPaused(bool paused);
+  // Events received while the log was paused or filtered, since the last change of either.
+  int HiddenEvents() const { return hiddenEvents_; }
+  // Whether what the program sends is logged too, marked with OutgoingMark.
+  bool ShowOutgoing() const { return showOutgoing_; }
+  void SetShowOutgoing(bool show);
+  static inline const QString OutgoingMark = QStringLiteral("\u2192 ");
+  // ---- Devices that come and go (MIDIExplorerDevices.cpp). The device menus are read again
+  // when opened and every RescanIntervalMs; a device in use that disappears is closed and
+  // reported once, and reopened when a device of its name returns, as is a remembered device
+  // that was missing at start-up.
+  static constexpr int RescanIntervalMs = 2000;
+  void RescanDevices();
+  // The input and output device waited for, to be reopened when it appears; empty for none.
+  const QString& AwaitedInput() const { return awaitedIn_; }
+  const QString& AwaitedOutput() const { return awaitedOut_; }
+
+  // ---- Paced sending of the message buffer (MIDIExplorerPacing.cpp).
+  const TSendPacing& SendPacing() const { return pacing_; }
+  // Takes the pacing, sets the menu's check marks to it and remembers it.
+  void SetSendPacing(const TSendPacing& pacing);
+  // A paced send of the buffer is under way; Ctrl+C stops it.
+  bool Sending() const { return sending_; }
+  void StopSending();
+
+  // Recording of every received event to a file: raw bytes, or text for ".txt" and ".log".
+  // False (with a message box) when the file cannot be written.
+  bool StartCapture(const QString& fileName);
+  void StopCapture();
+  // The running recording, or null.
+  const TMonitorCapture* Capture() const;
+
   // ---- File pane.
   const QString& CurrentFolder() const { return currentFolder_; }
   // Makes an existing folder the current one and lists it; "Invalid folder: " box otherwise.
@@ -184,6 +228,14 @@ class TfrmMIDIExplorer : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
+
+  // Logs a message the program sent, as the output port reports it.
+  void LogOutgoing(std::span<const std::uint8_t> message);
+  // Records one received event when a recording runs.
+  void CaptureEvent(const TMyMidiEvent& event);
+
+  // After a rescan found devices added or gone (the menus are up to date by then).
+  virtual void DevicesChanged() {}
 
   // Runs ProcessMidiInput again on a later turn of the event loop, for events left waiting after
   // MaxEventsPerTurn; overrides of ProcessMidiInput use it the same way.
@@ -266,6 +318,24 @@ class TfrmMIDIExplorer : public QMainWindow {
   QAction* pmiBufClear = nullptr;
   QAction* pmiSendtoMIDIOut = nullptr;
   QAction* pmiSave = nullptr;
+  // "Monitor" menu.
+  QMenu* miMonitor = nullptr;
+  QAction* miPauseLog = nullptr;
+  QAction* miHideRealtime = nullptr;
+  QMenu* miHideKinds = nullptr;
+  std::vector<QAction*> miHideKind;  // note off .. pitch bend
+  QMenu* miHideChannels = nullptr;
+  std::vector<QAction*> miHideChannel;  // channels 1 .. 16
+  QAction* miSysexOnly = nullptr;
+  QAction* miShowAll = nullptr;
+  QAction* miShowOutgoing = nullptr;
+  QAction* miRecord = nullptr;
+  QAction* miStopRecord = nullptr;
+  // "Send pacing" in the MIDI Out menu.
+  QMenu* miSendPacing = nullptr;
+  QMenu* miSendGap = nullptr;
+  QMenu* miSendChunk = nullptr;
+  QMenu* miSendChunkDelay = nullptr;
   // File pane.
   QToolButton* btnBrowse = nullptr;
   QToolButton* btnPrevFolder = nullptr;
@@ -288,6 +358,23 @@ class TfrmMIDIExplorer : public QMainWindow {
   void CreateControls();
   void CreateMenus();
   void CreateFilePane();
+  void CreateMonitorMenu();
+  void ReadMonitorSettings();
+  void ShowFilterMarks();
+  void FilterMenuClick();
+  void miRecordClick();
+  void CreatePacingMenu();
+  void RebuildDeviceItems(bool input, const QStringList& names);
+  void ShowDeviceMarks();
+  // Shows a status from inside other work, without letting events run.
+  void NoteStatus(const QString& text);
+  void ReadPacingSettings();
+  void ShowPacingMarks();
+  void SendBufferPaced(const std::vector<TSendPiece>& pieces);
+  // Lets events run for `ms` milliseconds, or until the send is stopped; false when stopped.
+  bool PaceWait(int ms);
+  // Logs one event, with `mark` before its text; the event's length in bytes.
+  int LogEventLine(std::unique_ptr<TMyMidiEvent> event, const QString& mark);
   void ReadFolderHistory();
   void WriteFolderHistory();
   void SetStatusPanels(const QString& text);
@@ -328,6 +415,21 @@ class TfrmMIDIExplorer : public QMainWindow {
   QLabel* fileInfoPanel0_ = nullptr;
   QLabel* fileInfoPanel1_ = nullptr;
   TMonitorLog* log_ = nullptr;
+  TMonitorFilter filter_;
+  bool paused_ = false;
+  bool showOutgoing_ = false;
+  int hiddenEvents_ = 0;
+  std::unique_ptr<TMonitorCapture> capture_;
+  QString awaitedIn_;
+  QString awaitedOut_;
+  bool rescanning_ = false;
+  QTimer* timRescan_ = nullptr;
+  TSendPacing pacing_;
+  bool sending_ = false;
+  bool stopSending_ = false;
+  QEventLoop* paceLoop_ = nullptr;
+  // Time stamps of the lines of sent messages, on the clock of the input's own.
+  QElapsedTimer inputClock_;
   // Key preview: the key event last shown to DoFormKeyDown and where it was going, so the same
   // event is not previewed again while it travels up to the window.
   const QEvent* previewedKey_ = nullptr;

@@ -40,6 +40,20 @@ void TfrmMIDIExplorer::SendBuffer() {
     ShowStatus(QStringLiteral("Buffer is empty; nothing to send"));
     return;
   }
+  if (sending_) {
+    ShowStatus(QStringLiteral("The message buffer is being sent; Ctrl+C stops it"));
+    return;
+  }
+  if (pacing_.Paced()) {
+    const std::vector<TSendPiece> pieces = PlanSend(
+        std::span<const std::uint8_t>(MessageBuffer.Bytes.data(),
+                                      static_cast<std::size_t>(MessageBuffer.BufferLength)),
+        pacing_);
+    if (pieces.size() > 1) {
+      SendBufferPaced(pieces);
+      return;
+    }
+  }
   midiOutput_->PutLong(MessageBuffer.Bytes.data(),
                        static_cast<std::uint16_t>(MessageBuffer.BufferLength));
   ShowStatus(QStringLiteral("Message buffer sent to MIDI Out"));

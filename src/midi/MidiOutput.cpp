@@ -123,6 +123,11 @@ void TMidiOutput::PutShort(std::uint8_t status, std::uint8_t data1, std::uint8_t
   Check(connection_->ShortMsg(static_cast<std::uint32_t>(status) |
                               static_cast<std::uint32_t>(data1) << 8 |
                               static_cast<std::uint32_t>(data2) << 16));
+  if (OnSent) {
+    const std::uint8_t bytes[3] = {status, data1, data2};
+    OnSent(std::span<const std::uint8_t>(
+        bytes, static_cast<std::size_t>(std::max(1, ShortMessageLength(status)))));
+  }
 }
 
 void TMidiOutput::PutLong(const std::uint8_t* block, std::uint16_t length) {
@@ -142,6 +147,7 @@ void TMidiOutput::PutLong(const std::uint8_t* block, std::uint16_t length) {
     Check(code);
   }
   inFlight_.push_back(std::move(buffer));
+  if (OnSent) OnSent(std::span<const std::uint8_t>(block, length));
 }
 
 void TMidiOutput::PutLong(const QByteArray& block) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -58,6 +59,9 @@ class TMidiOutput : public QObject {
   int PendingLongMessages() const { return static_cast<int>(inFlight_.size()); }
 
   TNotify Onmidioutput;
+  // Called with the bytes of every message the port has handed to the driver, right after it
+  // did, whoever sent it: the one place where everything the program sends can be seen.
+  std::function<void(std::span<const std::uint8_t> message)> OnSent;
 
  protected:
   bool event(QEvent* e) override;

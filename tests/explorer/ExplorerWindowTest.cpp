@@ -514,9 +514,11 @@ TEST_F(ExplorerWindow, MenusCanBeExtendedByTheMainWindow) {
   auto* device = new QMenu("&Device", &w);
   w.AddMenuBeforeHelp(device);
   const QList<QAction*> top = w.menuBar()->actions();
-  ASSERT_EQ(top.size(), 5);
-  EXPECT_EQ(top[3], device->menuAction());
-  EXPECT_EQ(S(top[4]->text()), "&Help");
+  // File, MIDI In, MIDI Out, Monitor, then the main window's menus and Help.
+  ASSERT_EQ(top.size(), 6);
+  EXPECT_EQ(S(top[3]->text()), "Mo&nitor");
+  EXPECT_EQ(top[4], device->menuAction());
+  EXPECT_EQ(S(top[5]->text()), "&Help");
   auto* item = new QAction("&Edit...", &w);
   w.AddBufferMenuItem(item);
   EXPECT_EQ(w.Child<QMenu>("popMsgBuf")->actions().last(), item);

@@ -359,7 +359,10 @@ TEST_F(MainWindow, ReportsWithoutAQueryAndShortReportsGoToTheMonitor) {
   unit->Send(AsBytes(QByteArray::fromHex("F01A001503")));  // too short to carry a value
   Settle();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->LogCount() == 2; }, 2000));
-  EXPECT_TRUE(window->LogLine(0).startsWith("Sysex (8): F0 1A 00 15 03 00 01 F7"));
+  // The line says what the report means; shown shortened before that note, copied whole.
+  EXPECT_EQ(window->LogModel()->FullText(0).toStdString(),
+            "Sysex (8): F0 1A 00 15 03 00 01 F7 Bypass on");
+  EXPECT_TRUE(window->LogLine(0).endsWith(" Bypass on"));
   EXPECT_FALSE(window->miBypass->isChecked());
   EXPECT_EQ(window->Device.PendingQueries, 1);
 }

@@ -372,3 +372,103 @@ TEST(SimulatorOverJack, ARestoreSurvivesTheUnitStoppingAndResumesWhenItIsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// The stand-alone simulator started after the program, stopped and started again: the device
+// menus follow it, the remembered devices are reopened, and F10 works after each return. Then a
+// buffer of 40 preset dumps sent with a 50 ms gap reaches the simulator whole, one by one.
+TEST(SimulatorOverJack, ComesAndGoesAndTakesAPacedBuffer) {
+  if (!JackServerRunning()) GTEST_SKIP() << "no JACK server running (./zqn test starts one)";
+  const QString in = "ZQN Plug Unit Out:MIDI Out";
+  const QString out = "ZQN Plug Unit:MIDI In";
+  QTemporaryDir dir;
+  TkxRegUtil reg;
+  reg.SetStorageFolder(dir.path());
+  reg.SetPath(QStringLiteral("\\SOFTWARE\\Marvandel/ZQN-Tarvo"));
+  reg.WriteString("MIDI_IN", in);
+  reg.WriteString("MIDI_OUT", out);
+  reg.WriteInteger("ZQNReqDelay", 200);
+  TScriptedDialogs dialogs;
+  auto system = TRtMidiDriver::Create("ZQN-Tarvo-Plug");
+  // With no other client on the server the window says at start that it finds no devices.
+  if (system->InputNames().isEmpty()) dialogs->PlanButton(QMessageBox::Ok);
+  if (system->OutputNames().isEmpty()) dialogs->PlanButton(QMessageBox::Ok);
+  TfrmMain window(nullptr, system->In(), system->Out());
+  window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
+  EXPECT_FALSE(window.MidiInput()->DeviceNames().contains(in));
+  EXPECT_EQ(window.AwaitedInput(), in);
+  const auto f10Works = [&] {
+    const int before = window.LogCount();
+    int key = Qt::Key_F10;
+    window.DoFormKeyDown(key, Qt::NoModifier);
+    return QTest::qWaitFor([&] { return window.LogCount() == before + 1; }, 5000) &&
+           window.LogEvent(before) && window.LogEvent(before)->SysexLength == PresetDumpLength;
+  };
+  const auto listed = [&](const QString& name) {
+    return window.MidiInput()->DeviceNames().contains(name);
+  };
+  QProcess sim;
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(StartSimulator(sim, "ZQN Plug Unit", {"--log"}));
+    // The background rescan finds it and opens both directions.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          return window.MidiInput()->IsOpen() && window.MidiInput()->ProductName() == in &&
+                 window.MidiOutput()->IsOpen() && window.MidiOutput()->ProductName() == out;
+        },
+        3 * TfrmMIDIExplorer::RescanIntervalMs))
+        << round;
+    EXPECT_TRUE(window.StatusText(0).contains("was reopened"))
+        << window.StatusText(0).toStdString();
+    EXPECT_TRUE(f10Works()) << round;
+    if (round == 1) break;
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !listed(in); }, 3 * TfrmMIDIExplorer::RescanIntervalMs));
+    window.RescanDevices();
+    EXPECT_FALSE(window.MidiInput()->IsOpen());
+    EXPECT_FALSE(window.MidiOutput()->IsOpen());
+    EXPECT_EQ(window.AwaitedInput(), in);
+  }
+
+  // 40 dumps, 9,840 bytes, with a 50 ms gap.
+  sim.readAll();
+  TSendPacing pacing;
+  pacing.GapMs = 50;
+  window.SetSendPacing(pacing);
+  QByteArray buffer;
+  for (int i = 0; i < 40; ++i) buffer += TUnitSimulator::FactoryPreset(1, i);
+  ASSERT_EQ(buffer.size(), 9840);
+  window.SetBufferBytes(buffer);
+  window.SendBuffer();
+  EXPECT_EQ(window.StatusText(0), "Message buffer sent to MIDI Out (40 messages)");
+  QByteArray log;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        log += sim.readAll();
+        return log.count("<- F0 1A 00 15 05") >= 40;
+      },
+      10000))
+      << log.toStdString();
+  QTest::qWait(200);
+  log += sim.readAll();
+  QList<double> times;
+  for (const QByteArray& line : log.split('\n')) {
+    if (!line.contains("<- F0 1A 00 15 05")) continue;
+    EXPECT_TRUE(line.contains("(246 bytes)")) << line.toStdString();
+    times << line.trimmed().split(' ').first().toDouble();
+  }
+  ASSERT_EQ(times.size(), 40);
+  // The server delivers in periods, so one gap may look a few milliseconds short; all of them
+  // together are at least the gaps asked for.
+  for (int i = 1; i < 40; ++i) EXPECT_GE(times[i] - times[i - 1], 0.030) << i;
+  EXPECT_GE(times.last() - times.first(), 39 * 0.048);
+  window.close();
+  sim.terminate();
+  EXPECT_TRUE(sim.waitForFinished(5000));
+  EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
+}
+
+}  // namespace

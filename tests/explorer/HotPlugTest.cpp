@@ -1,0 +1,134 @@
+// Devices that come and go while the window runs: the menus follow, a device in use that goes is
+// closed and reported once, and one of its name that comes back is reopened.
+
+#include "ExplorerTestUtil.h"
+
+#include <QMenu>
+
+using namespace explorer_test;
+
+namespace {
+
+class HotPlug : public ExplorerFixture {
+ protected:
+  QStringList MenuDevices(const char* menu) {
+    QStringList names;
+    for (QAction* a : window->Child<QMenu>(menu)->actions())
+      if (a->data().isValid() && a->isCheckable() && a->actionGroup() && a->objectName().isEmpty())
+        names << a->text();
+    return names;
+  }
+  QStringList Checked(const char* menu) {
+    QStringList names;
+    for (QAction* a : window->Child<QMenu>(menu)->actions())
+      if (a->objectName().isEmpty() && a->isChecked()) names << a->text();
+    return names;
+  }
+  // Opens the menu as the user does, which reads the devices again.
+  void OpenMenu(const char* menu) { emit window->Child<QMenu>(menu)->aboutToShow(); }
+  void Plug(const QString& name) {
+    auto far = std::make_shared<TRecordingFarEnd>();
+    farEnds[name] = far;
+    devices[name] = driver->AddDevice(name, far);
+  }
+  void Unplug(const QString& name) { driver->RemoveDevice(name); }
+  int Count(const QString& status) { return static_cast<int>(statuses.count(status)); }
+};
+
+TEST_F(HotPlug, MenusListADeviceAddedAfterStartAndDropOneRemoved) {
+  TTestExplorer& w = Open(false);
+  EXPECT_EQ(MenuDevices("miMIDIIn"), QStringList({"Tarvo"}));
+  Plug("Pedal");
+  OpenMenu("miMIDIIn");
+  EXPECT_EQ(MenuDevices("miMIDIIn"), QStringList({"Tarvo", "Pedal"}));
+  EXPECT_EQ(MenuDevices("miMIDIOut"), QStringList({"Tarvo", "Pedal"}));
+  EXPECT_EQ(Checked("miMIDIIn"), QStringList({"Tarvo"}));
+  // A new item opens its device like any other.
+  for (QAction* a : w.Child<QMenu>("miMIDIIn")->actions())
+    if (a->text() == "Pedal") a->trigger();
+  EXPECT_EQ(S(w.MidiInput()->ProductName()), "Pedal");
+  EXPECT_EQ(Checked("miMIDIIn"), QStringList({"Pedal"}));
+  // A device not in use goes quietly.
+  Unplug("Tarvo");
+  OpenMenu("miMIDIOut");
+  EXPECT_EQ(MenuDevices("miMIDIIn"), QStringList({"Pedal"}));
+  EXPECT_EQ(Count("MIDI In device Tarvo was disconnected"), 0);
+  EXPECT_TRUE(w.MidiInput()->IsOpen());
+}
+
+TEST_F(HotPlug, ADeviceInUseThatGoesIsReportedOnceAndReopenedWhenItReturns) {
+  TTestExplorer& w = Open();
+  Unplug("Tarvo");
+  w.RescanDevices();
+  EXPECT_FALSE(w.MidiInput()->IsOpen());
+  EXPECT_FALSE(w.MidiOutput()->IsOpen());
+  EXPECT_EQ(Count("MIDI In device Tarvo was disconnected; MIDI Out device Tarvo was disconnected"),
+            1);
+  EXPECT_TRUE(MenuDevices("miMIDIIn").isEmpty());
+  EXPECT_FALSE(w.Child<QMenu>("miMIDIIn")->isEnabled());
+  EXPECT_EQ(S(w.AwaitedInput()), "Tarvo");
+  w.RescanDevices();
+  w.RescanDevices();
+  EXPECT_EQ(statuses.filter("disconnected").size(), 1) << "reported more than once";
+  // Sending now says the output is not there, as at any other time.
+  dialogs->PlanButton(QMessageBox::Ok);
+  SetEditorText("F0 01 F7");
+  PressOnEditor(Qt::Key_F9);
+  EXPECT_EQ(S(dialogs->Last().text), "MIDI Out device not available");
+
+  // Back, with the same name: a new device behind it.
+  Plug("Tarvo");
+  w.RescanDevices();
+  EXPECT_EQ(Count("MIDI In device Tarvo was reopened; MIDI Out device Tarvo was reopened"), 1);
+  EXPECT_TRUE(w.MidiInput()->IsOpen());
+  EXPECT_TRUE(w.MidiOutput()->IsOpen());
+  EXPECT_EQ(Checked("miMIDIIn"), QStringList({"Tarvo"}));
+  EXPECT_EQ(Checked("miMIDIOut"), QStringList({"Tarvo"}));
+  EXPECT_TRUE(w.AwaitedInput().isEmpty());
+  Inject({0x90, 0x3C, 0x64});
+  WaitForLog(1);
+  PressOnEditor(Qt::Key_F9);
+  EXPECT_EQ(Sent(), (std::vector<std::vector<std::uint8_t>>{{0xF0, 0x01, 0xF7}}));
+  // Gone and back again.
+  Unplug("Tarvo");
+  w.RescanDevices();
+  Plug("Tarvo");
+  w.RescanDevices();
+  EXPECT_EQ(statuses.filter("disconnected").size(), 2);
+  EXPECT_EQ(statuses.filter("reopened").size(), 2);
+  Inject({0x90, 0x3C, 0x65});
+  WaitForLog(2);
+}
+
+TEST_F(HotPlug, TheRememberedDeviceIsOpenedWhenItAppearsByItself) {
+  reg.WriteString("MIDI_IN", "Sim");
+  reg.WriteString("MIDI_OUT", "Sim");
+  TTestExplorer& w = Open(false);
+  EXPECT_EQ(S(w.MidiInput()->ProductName()), "Tarvo");
+  EXPECT_EQ(S(w.AwaitedInput()), "Sim");
+  Plug("Sim");
+  // The background rescan finds it, without any menu opened.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.MidiInput()->ProductName() == "Sim"; },
+                              3 * TfrmMIDIExplorer::RescanIntervalMs));
+  EXPECT_EQ(S(w.MidiOutput()->ProductName()), "Sim");
+  EXPECT_TRUE(w.MidiInput()->IsOpen());
+  EXPECT_EQ(Count("MIDI In device Sim was reopened; MIDI Out device Sim was reopened"), 1);
+  Inject({0xC0, 0x01}, "Sim");
+  WaitForLog(1);
+}
+
+TEST_F(HotPlug, ChoosingADeviceEndsTheWaitForAnother) {
+  AddDevices({"Tarvo", "Pedal"});
+  TTestExplorer& w = Open(false);
+  Unplug("Tarvo");
+  w.RescanDevices();
+  EXPECT_EQ(S(w.AwaitedInput()), "Tarvo");
+  for (QAction* a : w.Child<QMenu>("miMIDIIn")->actions())
+    if (a->text() == "Pedal") a->trigger();
+  EXPECT_TRUE(w.AwaitedInput().isEmpty());
+  Plug("Tarvo");
+  w.RescanDevices();
+  EXPECT_EQ(S(w.MidiInput()->ProductName()), "Pedal");
+}
+
+}  // namespace
