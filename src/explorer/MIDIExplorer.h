@@ -23,7 +23,6 @@ class QAbstractItemView;
 class QAction;
 class QActionGroup;
 class QComboBox;
-class QEventLoop;
 class QLabel;
 class QListView;
 class QMenu;
@@ -427,7 +426,6 @@ class TfrmMIDIExplorer : public QMainWindow {
   TSendPacing pacing_;
   bool sending_ = false;
   bool stopSending_ = false;
-  QEventLoop* paceLoop_ = nullptr;
   // Time stamps of the lines of sent messages, on the clock of the input's own.
   QElapsedTimer inputClock_;
   // Key preview: the key event last shown to DoFormKeyDown and where it was going, so the same

@@ -71,8 +71,7 @@ void TfrmMIDIExplorer::RescanDevices() {
   // A conversation with the unit under way (a backup, a restore) has its own handling of a unit
   // that falls silent; its ports are left alone until it ends, and only the menus follow.
   const bool lineBusy = !LineBusyReason().isEmpty();
-  if (lineBusy) {
-  } else if (midiInput_->IsOpen() && !inNames.contains(midiInput_->ProductName())) {
+  if (!lineBusy && midiInput_->IsOpen() && !inNames.contains(midiInput_->ProductName())) {
     const QString name = midiInput_->ProductName();
     try {
       midiInput_->Close();
@@ -81,7 +80,7 @@ void TfrmMIDIExplorer::RescanDevices() {
     }
     awaitedIn_ = name;
     news << QStringLiteral("MIDI In device ") + name + QStringLiteral(" was disconnected");
-  } else if (!awaitedIn_.isEmpty() && inNames.contains(awaitedIn_)) {
+  } else if (!lineBusy && !awaitedIn_.isEmpty() && inNames.contains(awaitedIn_)) {
     const QString name = awaitedIn_;
     awaitedIn_.clear();
     try {
@@ -96,8 +95,7 @@ void TfrmMIDIExplorer::RescanDevices() {
                   QStringLiteral(" could not be reopened: ") + e.Message();
     }
   }
-  if (lineBusy) {
-  } else if (midiOutput_->IsOpen() && !outNames.contains(midiOutput_->ProductName())) {
+  if (!lineBusy && midiOutput_->IsOpen() && !outNames.contains(midiOutput_->ProductName())) {
     const QString name = midiOutput_->ProductName();
     StopSending();
     try {
@@ -106,7 +104,7 @@ void TfrmMIDIExplorer::RescanDevices() {
     }
     awaitedOut_ = name;
     news << QStringLiteral("MIDI Out device ") + name + QStringLiteral(" was disconnected");
-  } else if (!awaitedOut_.isEmpty() && outNames.contains(awaitedOut_)) {
+  } else if (!lineBusy && !awaitedOut_.isEmpty() && outNames.contains(awaitedOut_)) {
     const QString name = awaitedOut_;
     awaitedOut_.clear();
     try {

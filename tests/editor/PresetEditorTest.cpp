@@ -608,7 +608,9 @@ INSTANTIATE_TEST_SUITE_P(Locations, PresetEditorStore,
 TEST(PresetEditorStorePrompt, AFailedSendStoresNothing) {
   EditorRig rig;
   rig.Show(SamplePreset());
-  rig.editor->OnSendPreset = [](QIODevice&) { return QStringLiteral("MIDI Out device not available"); };
+  rig.editor->OnSendPreset = [](QIODevice&) {
+    return QStringLiteral("MIDI Out device not available");
+  };
   OnNextModal([](QWidget* modal) {
     auto* prompt = qobject_cast<TfrmStorePrompt*>(modal);
     ASSERT_NE(prompt, nullptr);

@@ -167,12 +167,11 @@ TEST_F(ExplorerWindow, EveryEventIsLoggedAndThe501stDropsTheOldest) {
   auto* tabs = w.Child<QTabWidget>("pgcTab");
   tabs->setCurrentWidget(w.Child<QWidget>("tsMonitor"));
   Inject({0xC0, 0x06});
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return w.LogEvent(499) && w.LogEvent(499)->Data1 == 0x06; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.LogEvent(499) && w.LogEvent(499)->Data1 == 0x06; }));
   w.FlushLogView();
   QApplication::processEvents();
-  EXPECT_TRUE(w.Log()->viewport()->rect().intersects(
-      w.Log()->visualRect(w.Log()->model()->index(499, 0))));
+  EXPECT_TRUE(
+      w.Log()->viewport()->rect().intersects(w.Log()->visualRect(w.Log()->model()->index(499, 0))));
 }
 
 TEST_F(ExplorerWindow, MonitorCaptionTellsOfEventsReceivedOutOfSight) {
