@@ -48,6 +48,7 @@ class BusyLine : public MainWindow {
         EXPECT_EQ(FileBytes(folder + "/" + FileName(bank, i)), Memory(bank, i)) << bank << " " << i;
     }
   }
+  QString ListingEndedBeforeItRan();
   void PlanBackup(int first, int last, bool print = false) {
     window->ExecBackupOptions = [this, first, last, print](TfrmBkupOpt& d) {
       d.SetPath(out.path());
@@ -285,9 +286,8 @@ TEST_F(BusyLine, ARunUntiesTheBufferFromItsFile) {
   EXPECT_EQ(ImageOf(editor->Preset()), Memory(1, 1));
 }
 
-// A listing that ends before it runs (no bank chosen) keeps its document open until the next stop:
-// nothing is printed at once.
-TEST_F(BusyLine, AListingEndedBeforeItRanStaysOpenUntilTheNextStop) {
+// "Print list of presets..." with no bank chosen: the listing, to a PDF file, ends before it runs.
+QString BusyLine::ListingEndedBeforeItRan() {
   Start(5);
   const QString pdf = out.filePath("titles.pdf");
   window->ListingPrinter()->setOutputFormat(QPrinter::PdfFormat);
@@ -297,6 +297,13 @@ TEST_F(BusyLine, AListingEndedBeforeItRanStaysOpenUntilTheNextStop) {
     return true;
   };
   window->miPrintList->trigger();
+  return pdf;
+}
+
+// A listing that ends before it runs (no bank chosen) keeps its document open until the next stop:
+// nothing is printed at once.
+TEST_F(BusyLine, AListingEndedBeforeItRanStaysOpenUntilTheNextStop) {
+  const QString pdf = ListingEndedBeforeItRan();
   EXPECT_EQ(Status(), "Invalid bank selection");
   EXPECT_TRUE(window->PrintTitles);
   EXPECT_FALSE(QFile(pdf).size() > 0);
@@ -312,15 +319,7 @@ TEST_F(BusyLine, AListingEndedBeforeItRanStaysOpenUntilTheNextStop) {
 // The same listing left open, then a run that prints nothing: the listing is ended before that
 // run, and none of its titles land in it.
 TEST_F(BusyLine, ARunWithoutPrintingEndsAListingLeftOpenFirst) {
-  Start(5);
-  const QString pdf = out.filePath("titles.pdf");
-  window->ListingPrinter()->setOutputFormat(QPrinter::PdfFormat);
-  window->ListingPrinter()->setOutputFileName(pdf);
-  window->ExecBackupOptions = [](TfrmBkupOpt& d) {
-    for (int b = 0; b < 4; ++b) d.SetBank(b, false);
-    return true;
-  };
-  window->miPrintList->trigger();
+  const QString pdf = ListingEndedBeforeItRan();
   ASSERT_TRUE(window->PrintTitles);
 
   PlanBackup(1, 1, false);
