@@ -141,6 +141,11 @@ TEST_F(MessageBuffer, TypingInInsertMode) {
   // Shortcut keys do not reach the text.
   QTest::keyClick(w.Editor(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(S(Text()), "F0 1A ");
+  // Undo is the pop-up menu's.
+  emit w.Child<QMenu>("popMsgBuf")->aboutToShow();
+  ASSERT_TRUE(w.Action("pmiUndo")->isEnabled());
+  w.Action("pmiUndo")->trigger();
+  EXPECT_NE(S(Text()), "F0 1A ");
 }
 
 TEST_F(MessageBuffer, TypingInOverwriteMode) {
