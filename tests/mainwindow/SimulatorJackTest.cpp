@@ -398,12 +398,25 @@ TEST(SimulatorOverJack, ComesAndGoesAndTakesAPacedBuffer) {
   window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
   EXPECT_FALSE(window.MidiInput()->DeviceNames().contains(in));
   EXPECT_EQ(window.AwaitedInput(), in);
+  // A simulator just started may still be making its ports when the program has already found
+  // them and opened its own: a request that arrives before it listens goes unanswered, as with a
+  // unit just switched on, and the user presses F10 again.
   const auto f10Works = [&] {
-    const int before = window.LogCount();
-    int key = Qt::Key_F10;
-    window.DoFormKeyDown(key, Qt::NoModifier);
-    return QTest::qWaitFor([&] { return window.LogCount() == before + 1; }, 5000) &&
-           window.LogEvent(before) && window.LogEvent(before)->SysexLength == PresetDumpLength;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      const int before = window.LogCount();
+      int key = Qt::Key_F10;
+      window.DoFormKeyDown(key, Qt::NoModifier);
+      if (QTest::qWaitFor(
+              [&] {
+                for (int i = before; i < window.LogCount(); ++i)
+                  if (window.LogEvent(i) && window.LogEvent(i)->SysexLength == PresetDumpLength)
+                    return true;
+                return false;
+              },
+              4000))
+        return true;
+    }
+    return false;
   };
   const auto listed = [&](const QString& name) {
     return window.MidiInput()->DeviceNames().contains(name);
