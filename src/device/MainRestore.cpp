@@ -93,11 +93,32 @@ TMidiOutput* TfrmMain::RunPut(const QByteArray& message) {
     RunPortFailed(QStringLiteral("MIDI Out device not available"));
     return nullptr;
   }
-  try {
-    out->PutLong(message);
-  } catch (const EmidioutputError& e) {
-    RunPortFailed(e.Message());
-    return nullptr;
+  // A long dump goes out in pieces when the send pacing asks for them, as the message buffer's
+  // does: a unit that drops bytes of a long message at full speed is restored all the same.
+  const int chunk = SendPacing().ChunkSize;
+  std::vector<TSendPiece> pieces;
+  if (chunk > 0 && message.size() > chunk)
+    pieces = PlanSend(AsBytes(message), TSendPacing{0, chunk, SendPacing().ChunkDelayMs});
+  else
+    pieces.push_back(TSendPiece{message});
+  for (const TSendPiece& piece : pieces) {
+    if (!piece.StartsMessage) {
+      // Each piece's delay counts from the moment the piece before it has left.
+      RunWaitFor([&] { return out->PendingLongMessages() == 0 || MidiOutput() != out; },
+                 RequestTimeoutMs);
+      if (piece.DelayBeforeMs > 0) Delay(piece.DelayBeforeMs);
+      if (RunStopped()) return nullptr;
+      if (MidiOutput() != out || !out->IsOpen()) {
+        RunPortFailed(QStringLiteral("MIDI Out device not available"));
+        return nullptr;
+      }
+    }
+    try {
+      out->PutLong(piece.Bytes);
+    } catch (const EmidioutputError& e) {
+      RunPortFailed(e.Message());
+      return nullptr;
+    }
   }
   return out;
 }

@@ -15,13 +15,39 @@ QString HexLine(TBytes bytes) {
 
 TSimulatorSession::TSimulatorSession() : start_(std::chrono::steady_clock::now()) {}
 
-void TSimulatorSession::Handle(TBytes message, const TSend& send) {
-  auto log = [this](const char* direction, TBytes bytes) {
-    if (!OnLog) return;
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    OnLog(QString("%1 %2 %3").arg(seconds, 10, 'f', 3).arg(direction, HexLine(bytes)));
-  };
+void TSimulatorSession::Log(const char* direction, TBytes bytes) {
+  if (!OnLog) return;
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  OnLog(QString("%1 %2 %3").arg(seconds, 10, 'f', 3).arg(direction, HexLine(bytes)));
+}
+
+void TSimulatorSession::Handle(TBytes piece, const TSend& send) {
+  std::vector<TSysexAssembler::TPart> parts;
+  TSimulatorOptions options;
+  bool cableOut = false;
+  {
+    std::lock_guard lock(mutex_);
+    options = options_;
+    cableOut = options.DropOffAfter > 0 && received_ >= std::uint64_t(options.DropOffAfter);
+    if (!cableOut) parts = assembler_.Take(piece);
+  }
+  if (cableOut) {
+    Log("x<", piece);  // nothing arrives
+    return;
+  }
+  // The bytes take their time to arrive on a DIN cable too, before the unit can act on them.
+  if (options.Paced) std::this_thread::sleep_for(WireTime(qsizetype(piece.size())));
+  for (const TSysexAssembler::TPart& part : parts) {
+    if (part.Message) {
+      HandleMessage(AsBytes(part.Bytes), send);
+    } else {
+      Log("<~", AsBytes(part.Bytes));  // a piece of a message still being joined
+    }
+  }
+}
+
+void TSimulatorSession::HandleMessage(TBytes message, const TSend& send) {
   TSimulatorOptions options;
   {
     std::lock_guard lock(mutex_);
@@ -29,11 +55,9 @@ void TSimulatorSession::Handle(TBytes message, const TSend& send) {
     ++received_;
   }
   if (options.DropOffAfter > 0 && received_ > std::uint64_t(options.DropOffAfter)) {
-    log("x<", message);  // the cable is out: nothing arrives
+    Log("x<", message);  // the cable is out: nothing arrives
     return;
   }
-  // A message takes its time to arrive on a DIN cable too, before the unit can act on it.
-  if (options.Paced) std::this_thread::sleep_for(WireTime(qsizetype(message.size())));
   std::vector<QByteArray> replies;
   {
     std::lock_guard lock(mutex_);
@@ -52,7 +76,7 @@ void TSimulatorSession::Handle(TBytes message, const TSend& send) {
       }
     }
   }
-  log("<-", message);
+  Log("<-", message);
 
   const bool loadsPreset =
       (message.size() >= 5 && message[0] == SysExStart && message[4] == CmdSelectPreset) ||
@@ -72,11 +96,11 @@ void TSimulatorSession::Handle(TBytes message, const TSend& send) {
                           replies_ % static_cast<std::uint64_t>(options.DropEveryNth) == 0) ||
                          (chaosSeed_ != 0 && !SendNoise(AsBytes(reply), send));
     if (dropped) {
-      log("xx", AsBytes(reply));
+      Log("xx", AsBytes(reply));
       continue;
     }
     if (options.Paced) std::this_thread::sleep_for(WireTime(reply.size()));
-    log("->", AsBytes(reply));
+    Log("->", AsBytes(reply));
     send(reply);
   }
 }

@@ -6,6 +6,7 @@
 
 #include "device/UnitSimulator.h"
 #include "midi/InProcessMidi.h"
+#include "midi/SysexAssembler.h"
 
 #include <QString>
 #include <chrono>
@@ -45,9 +46,10 @@ class TSimulatorSession {
 
   TSimulatorSession();
 
-  // Handles one message from the program and sends the replies through send, paced as set.
-  // Runs on the cable's thread.
-  void Handle(TBytes message, const TSend& send);
+  // Handles what arrived from the program in one piece (a message, or a piece of a long
+  // system-exclusive message sent in pieces, which is joined first) and sends the replies through
+  // send, paced as set. Runs on the cable's thread.
+  void Handle(TBytes piece, const TSend& send);
 
   // The unit and the options are guarded: lock before touching them from another thread.
   std::unique_lock<std::mutex> Lock() { return std::unique_lock(mutex_); }
@@ -64,9 +66,12 @@ class TSimulatorSession {
   std::mutex mutex_;
   TUnitSimulator unit_;
   TSimulatorOptions options_;
+  void HandleMessage(TBytes message, const TSend& send);
+  void Log(const char* direction, TBytes bytes);
   // Sends the noise that goes with one reply; false when the reply itself is to be lost.
   bool SendNoise(TBytes reply, const TSend& send);
 
+  TSysexAssembler assembler_;
   std::uint64_t replies_ = 0;
   std::uint64_t received_ = 0;
   std::uint64_t stores_ = 0;

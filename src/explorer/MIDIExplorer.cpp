@@ -478,7 +478,7 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
     timRescan_ = new QTimer(this);
     timRescan_->setObjectName(QStringLiteral("timDeviceRescan"));
     timRescan_->setInterval(RescanIntervalMs);
-    connect(timRescan_, &QTimer::timeout, this, [this] { RescanDevices(); });
+    connect(timRescan_, &QTimer::timeout, this, [this] { RescanDevicesInBackground(); });
     timRescan_->start();
     connect(miMIDIIn, &QMenu::aboutToShow, this, [this] { RescanDevices(); });
     connect(miMIDIOut, &QMenu::aboutToShow, this, [this] { RescanDevices(); });

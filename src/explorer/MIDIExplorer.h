@@ -14,6 +14,7 @@
 #include "midi/MidiOutput.h"
 
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -159,9 +160,10 @@ class TfrmMIDIExplorer : public QMainWindow {
   // ---- Devices that come and go (MIDIExplorerDevices.cpp). The device menus are read again
   // when opened and every RescanIntervalMs; a device in use that disappears is closed and
   // reported once, and reopened when a device of its name returns, as is a remembered device
-  // that was missing at start-up.
+  // that was missing at start-up. The timer's rescans list the devices on a worker thread.
   static constexpr int RescanIntervalMs = 2000;
   void RescanDevices();
+  void RescanDevicesInBackground();
   // The input and output device waited for, to be reopened when it appears; empty for none.
   const QString& AwaitedInput() const { return awaitedIn_; }
   const QString& AwaitedOutput() const { return awaitedOut_; }
@@ -364,6 +366,7 @@ class TfrmMIDIExplorer : public QMainWindow {
   void miRecordClick();
   void CreatePacingMenu();
   void RebuildDeviceItems(bool input, const QStringList& names);
+  void ApplyDeviceScan(std::uint64_t scan, const QStringList& inNames, const QStringList& outNames);
   void ShowDeviceMarks();
   // Shows a status from inside other work, without letting events run.
   void NoteStatus(const QString& text);
@@ -423,6 +426,14 @@ class TfrmMIDIExplorer : public QMainWindow {
   QString awaitedOut_;
   bool rescanning_ = false;
   QTimer* timRescan_ = nullptr;
+  struct TDeviceScan {
+    std::uint64_t Number = 0;
+    QStringList Inputs;
+    QStringList Outputs;
+  };
+  QFutureWatcher<TDeviceScan>* scanWatcher_ = nullptr;
+  std::uint64_t scansStarted_ = 0;
+  std::uint64_t scansApplied_ = 0;
   TSendPacing pacing_;
   bool sending_ = false;
   bool stopSending_ = false;

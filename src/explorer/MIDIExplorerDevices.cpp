@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -55,13 +56,78 @@ void TfrmMIDIExplorer::ShowDeviceMarks() {
   }
 }
 
+namespace {
+
+// One direction's port against the names listed now: closed when its device went, with the name
+// kept to wait for; reopened when the device waited for is back.
+template <class Error, class Port, class Closing, class Opened>
+void FollowDevice(Port& port, const QStringList& names, QString& awaited, const QString& direction,
+                  QStringList& news, Closing closing, Opened opened) {
+  if (port.IsOpen() && !names.contains(port.ProductName())) {
+    const QString name = port.ProductName();
+    closing();
+    try {
+      port.Close();
+    } catch (const Error&) {
+      // The device is gone; what is left of the port is released all the same.
+    }
+    awaited = name;
+    news << direction + QStringLiteral(" device ") + name + QStringLiteral(" was disconnected");
+  } else if (!awaited.isEmpty() && names.contains(awaited)) {
+    const QString name = awaited;
+    awaited.clear();
+    try {
+      port.Close();
+      port.SetProductName(name);
+      port.Open();
+      opened();
+      news << direction + QStringLiteral(" device ") + name + QStringLiteral(" was reopened");
+    } catch (const Error& e) {
+      news << direction + QStringLiteral(" device ") + name +
+                  QStringLiteral(" could not be reopened: ") + e.Message();
+    }
+  }
+}
+
+}  // namespace
+
 void TfrmMIDIExplorer::RescanDevices() {
   if (!midiInput_ || !midiOutput_ || rescanning_ || destroyed_) return;
+  // Listing asks the MIDI services for names only, which is quick; opening and closing happen
+  // only for a device that came or went.
+  const std::uint64_t scan = ++scansStarted_;
+  ApplyDeviceScan(scan, TMidiInput::DeviceNames(*midiInput_->Driver()),
+                  TMidiOutput::DeviceNames(*midiOutput_->Driver()));
+}
+
+void TfrmMIDIExplorer::RescanDevicesInBackground() {
+  if (!midiInput_ || !midiOutput_ || destroyed_) return;
+  if (scanWatcher_ && scanWatcher_->isRunning()) return;  // the last one has not come back yet
+  if (!scanWatcher_) {
+    scanWatcher_ = new QFutureWatcher<TDeviceScan>(this);
+    connect(scanWatcher_, &QFutureWatcherBase::finished, this, [this] {
+      if (destroyed_ || !scanWatcher_->future().isValid()) return;
+      const TDeviceScan found = scanWatcher_->result();
+      ApplyDeviceScan(found.Number, found.Inputs, found.Outputs);
+    });
+  }
+  // A MIDI service that is slow to answer (a server starting up, a driver busy with a device
+  // that just came) keeps a worker waiting, never the window. The drivers are shared, so a port
+  // closed meanwhile leaves the listing something to ask; the answer is taken in the window.
+  const std::uint64_t scan = ++scansStarted_;
+  const std::shared_ptr<IMidiInDriver> in = midiInput_->Driver();
+  const std::shared_ptr<IMidiOutDriver> out = midiOutput_->Driver();
+  scanWatcher_->setFuture(QtConcurrent::run([scan, in, out] {
+    return TDeviceScan{scan, TMidiInput::DeviceNames(*in), TMidiOutput::DeviceNames(*out)};
+  }));
+}
+
+void TfrmMIDIExplorer::ApplyDeviceScan(std::uint64_t scan, const QStringList& inNames,
+                                       const QStringList& outNames) {
+  // A listing that began before one already taken is older than what the menus show.
+  if (scan <= scansApplied_ || rescanning_ || destroyed_ || !midiInput_ || !midiOutput_) return;
+  scansApplied_ = scan;
   rescanning_ = true;
-  // Listing asks the MIDI services for names only; opening and closing happen only for a device
-  // that came or went.
-  const QStringList inNames = midiInput_->DeviceNames();
-  const QStringList outNames = midiOutput_->DeviceNames();
   const bool inChanged = inNames != ItemNames(inputItems_);
   const bool outChanged = outNames != ItemNames(outputItems_);
   if (inChanged) RebuildDeviceItems(true, inNames);
@@ -70,52 +136,16 @@ void TfrmMIDIExplorer::RescanDevices() {
   QStringList news;
   // A conversation with the unit under way (a backup, a restore) has its own handling of a unit
   // that falls silent; its ports are left alone until it ends, and only the menus follow.
-  const bool lineBusy = !LineBusyReason().isEmpty();
-  if (!lineBusy && midiInput_->IsOpen() && !inNames.contains(midiInput_->ProductName())) {
-    const QString name = midiInput_->ProductName();
-    try {
-      midiInput_->Close();
-    } catch (const EMidiInputError&) {
-      // The device is gone; what is left of the port is released all the same.
-    }
-    awaitedIn_ = name;
-    news << QStringLiteral("MIDI In device ") + name + QStringLiteral(" was disconnected");
-  } else if (!lineBusy && !awaitedIn_.isEmpty() && inNames.contains(awaitedIn_)) {
-    const QString name = awaitedIn_;
-    awaitedIn_.clear();
-    try {
-      midiInput_->Close();
-      midiInput_->SetProductName(name);
-      midiInput_->Open();
-      midiInput_->Start();
-      inputClock_.start();
-      news << QStringLiteral("MIDI In device ") + name + QStringLiteral(" was reopened");
-    } catch (const EMidiInputError& e) {
-      news << QStringLiteral("MIDI In device ") + name +
-                  QStringLiteral(" could not be reopened: ") + e.Message();
-    }
-  }
-  if (!lineBusy && midiOutput_->IsOpen() && !outNames.contains(midiOutput_->ProductName())) {
-    const QString name = midiOutput_->ProductName();
-    StopSending();
-    try {
-      midiOutput_->Close();
-    } catch (const EmidioutputError&) {
-    }
-    awaitedOut_ = name;
-    news << QStringLiteral("MIDI Out device ") + name + QStringLiteral(" was disconnected");
-  } else if (!lineBusy && !awaitedOut_.isEmpty() && outNames.contains(awaitedOut_)) {
-    const QString name = awaitedOut_;
-    awaitedOut_.clear();
-    try {
-      midiOutput_->Close();
-      midiOutput_->SetProductName(name);
-      midiOutput_->Open();
-      news << QStringLiteral("MIDI Out device ") + name + QStringLiteral(" was reopened");
-    } catch (const EmidioutputError& e) {
-      news << QStringLiteral("MIDI Out device ") + name +
-                  QStringLiteral(" could not be reopened: ") + e.Message();
-    }
+  if (LineBusyReason().isEmpty()) {
+    FollowDevice<EMidiInputError>(
+        *midiInput_, inNames, awaitedIn_, QStringLiteral("MIDI In"), news, [] {},
+        [this] {
+          midiInput_->Start();
+          inputClock_.start();
+        });
+    FollowDevice<EmidioutputError>(
+        *midiOutput_, outNames, awaitedOut_, QStringLiteral("MIDI Out"), news,
+        [this] { StopSending(); }, [] {});
   }
   ShowDeviceMarks();
   if (!news.isEmpty()) NoteStatus(news.join(QStringLiteral("; ")));

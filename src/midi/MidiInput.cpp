@@ -97,12 +97,12 @@ void TMidiInput::SetProductName(const QString& name) {
   throw EMidiInputError("MIDI Input Device " + name + " not installed ");
 }
 
-QStringList TMidiInput::DeviceNames() const {
+QStringList TMidiInput::DeviceNames(IMidiInDriver& driver) {
   QStringList names;
-  const unsigned count = driver_->NumDevs();
+  const unsigned count = driver.NumDevs();
   for (unsigned i = 0; i < count; ++i) {
     TMidiInCaps caps;
-    names << (driver_->GetDevCaps(i, caps) == MIDI_NOERROR ? caps.szPname : QString());
+    names << (driver.GetDevCaps(i, caps) == MIDI_NOERROR ? caps.szPname : QString());
   }
   return names;
 }

@@ -56,7 +56,11 @@ class TMidiInput : public QObject {
   std::uint32_t DriverVersion() const { return driverVersion_; }
   bool IsOpen() const { return state_ == State::Open; }
   // Names of all input devices, in device-number order.
-  QStringList DeviceNames() const;
+  QStringList DeviceNames() const { return DeviceNames(*driver_); }
+  // The names of the driver's devices, by device number; safe on any thread that holds the
+  // driver, as the drivers guard their lists.
+  static QStringList DeviceNames(IMidiInDriver& driver);
+  const std::shared_ptr<IMidiInDriver>& Driver() const { return driver_; }
 
   void Open();
   void Start();

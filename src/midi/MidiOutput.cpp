@@ -80,12 +80,12 @@ void TMidiOutput::SetProductName(const QString& name) {
   throw EmidioutputError("MIDI output Device " + name + " not installed");
 }
 
-QStringList TMidiOutput::DeviceNames() const {
+QStringList TMidiOutput::DeviceNames(IMidiOutDriver& driver) {
   QStringList names;
-  const int count = static_cast<int>(driver_->NumDevs());
+  const int count = static_cast<int>(driver.NumDevs());
   for (int i = 0; i < count; ++i) {
     TMidiOutCaps caps;
-    names << (driver_->GetDevCaps(i, caps) == MIDI_NOERROR ? caps.szPname : QString());
+    names << (driver.GetDevCaps(i, caps) == MIDI_NOERROR ? caps.szPname : QString());
   }
   return names;
 }

@@ -46,7 +46,11 @@ class TMidiOutput : public QObject {
   const TMidiOutCaps& Caps() const { return caps_; }
   bool IsOpen() const { return open_; }
   // Names of all output devices, in device-number order (the mapper not included).
-  QStringList DeviceNames() const;
+  QStringList DeviceNames() const { return DeviceNames(*driver_); }
+  // The names of the driver's devices, by device number; safe on any thread that holds the
+  // driver, as the drivers guard their lists.
+  static QStringList DeviceNames(IMidiOutDriver& driver);
+  const std::shared_ptr<IMidiOutDriver>& Driver() const { return driver_; }
 
   virtual bool Open();
   virtual bool Close();

@@ -70,10 +70,11 @@ TMidiSystem::TMidiSystem()
 
 std::shared_ptr<TRtMidiDriver> TMidiSystem::System() {
   if (!systemEnabled_) return nullptr;
-  if (!rt_) {
+  // Devices are listed from the window and from the background rescan alike.
+  std::call_once(systemMade_, [this] {
     rt_ = TRtMidiDriver::Create();
     rtIn_ = rt_->In();
     rtOut_ = rt_->Out();
-  }
+  });
   return rt_;
 }

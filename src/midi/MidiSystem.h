@@ -8,6 +8,7 @@
 #include "midi/RtMidiDriver.h"
 
 #include <memory>
+#include <mutex>
 
 class TMidiSystem {
  public:
@@ -28,6 +29,7 @@ class TMidiSystem {
   class TCompositeOut;
 
   std::shared_ptr<TInProcessMidi> inProcess_;
+  std::once_flag systemMade_;
   std::shared_ptr<TRtMidiDriver> rt_;
   bool systemEnabled_;
   std::shared_ptr<IMidiInDriver> in_;

@@ -236,4 +236,26 @@ TEST(SimulatorSession, StoreFaultsAndDroppingOffTheLine) {
   EXPECT_EQ(replies, 4);
 }
 
+TEST(SimulatorSession, ADumpSentInPiecesIsJoinedAndStored) {
+  TSimulatorSession session;
+  QStringList log;
+  session.OnLog = [&](const QString& line) { log << line.mid(11); };
+  const auto none = [](const QByteArray&) {};
+  const QByteArray dump = TUnitSimulator::FactoryPreset(3, 21);
+  for (qsizetype at = 0; at < dump.size(); at += 100)
+    session.Handle(AsBytes(dump.mid(at, 100)), none);
+  session.Handle(AsBytes(StorePresetMessage(40)), none);
+  EXPECT_EQ(session.Unit().Preset(0, 40), dump);
+  ASSERT_EQ(log.size(), 4);
+  EXPECT_TRUE(log[0].startsWith("<~ F0 1A 00 15 ")) << log[0].toStdString();
+  EXPECT_TRUE(log[1].startsWith("<~ ")) << log[1].toStdString();
+  EXPECT_TRUE(log[2].startsWith("<- F0 1A 00 15 ")) << log[2].toStdString();
+  EXPECT_TRUE(log[2].endsWith("(246 bytes)")) << log[2].toStdString();
+
+  // A dump cut off before its end is not taken, and does not spoil the message after it.
+  session.Handle(AsBytes(TUnitSimulator::FactoryPreset(1, 2).left(120)), none);
+  session.Handle(AsBytes(StorePresetMessage(41)), none);
+  EXPECT_EQ(session.Unit().Preset(0, 41), dump) << "the store took the edit buffer as it was";
+}
+
 }  // namespace

@@ -4,10 +4,75 @@
 #include "ExplorerTestUtil.h"
 
 #include <QMenu>
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
 
 using namespace explorer_test;
 
 namespace {
+
+// A MIDI service that is slow to answer a listing from a worker thread: it answers with the
+// devices there when it was asked, once let go. Listings from the window's thread pass at once.
+class TSlowListing : public IMidiInDriver {
+ public:
+  explicit TSlowListing(std::shared_ptr<TInProcessMidi> inner) : inner_(std::move(inner)) {}
+  unsigned NumDevs() override {
+    if (QThread::currentThread() == qApp->thread()) return inner_->NumDevs();
+    std::unique_lock lock(mutex_);
+    snapshot_.clear();
+    for (unsigned i = 0; i < inner_->NumDevs(); ++i) {
+      TMidiInCaps caps;
+      inner_->GetDevCaps(i, caps);
+      snapshot_ << caps.szPname;
+    }
+    asked_ = true;
+    // Never longer than a test's patience, so a failing test cannot hang the run.
+    released_.wait_for(lock, std::chrono::seconds(10), [this] { return open_; });
+    return unsigned(snapshot_.size());
+  }
+  unsigned GetDevCaps(unsigned id, TMidiInCaps& caps) override {
+    if (QThread::currentThread() == qApp->thread()) return inner_->GetDevCaps(id, caps);
+    std::lock_guard lock(mutex_);
+    if (id >= unsigned(snapshot_.size())) return MIDI_BADDEVICEID;
+    caps.szPname = snapshot_[qsizetype(id)];
+    if (id + 1 == unsigned(snapshot_.size())) answered_ = true;
+    return MIDI_NOERROR;
+  }
+  unsigned Open(unsigned id, TMidiCallback cb, void* instance,
+                std::unique_ptr<IMidiInConnection>& connection) override {
+    return inner_->Open(id, cb, instance, connection);
+  }
+  void Hold() {
+    std::lock_guard lock(mutex_);
+    open_ = false;
+    asked_ = answered_ = false;
+  }
+  void Release() {
+    {
+      std::lock_guard lock(mutex_);
+      open_ = true;
+    }
+    released_.notify_all();
+  }
+  bool Asked() {
+    std::lock_guard lock(mutex_);
+    return asked_;
+  }
+  bool Answered() {
+    std::lock_guard lock(mutex_);
+    return answered_;
+  }
+
+ private:
+  std::shared_ptr<TInProcessMidi> inner_;
+  std::mutex mutex_;
+  std::condition_variable released_;
+  bool open_ = true;
+  bool asked_ = false;
+  bool answered_ = false;
+  QStringList snapshot_;
+};
 
 class HotPlug : public ExplorerFixture {
  protected:
@@ -33,6 +98,15 @@ class HotPlug : public ExplorerFixture {
   }
   void Unplug(const QString& name) { driver->RemoveDevice(name); }
   int Count(const QString& status) { return static_cast<int>(statuses.count(status)); }
+  // The window with an input driver whose background listings wait until released.
+  TTestExplorer& OpenSlow() {
+    AddDevices({"Tarvo"});
+    slow = std::make_shared<TSlowListing>(driver);
+    window = std::make_unique<TTestExplorer>(nullptr, slow, driver);
+    window->InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
+    return *window;
+  }
+  std::shared_ptr<TSlowListing> slow;
 };
 
 TEST_F(HotPlug, MenusListADeviceAddedAfterStartAndDropOneRemoved) {
@@ -129,6 +203,40 @@ TEST_F(HotPlug, ChoosingADeviceEndsTheWaitForAnother) {
   Plug("Tarvo");
   w.RescanDevices();
   EXPECT_EQ(S(w.MidiInput()->ProductName()), "Pedal");
+}
+
+TEST_F(HotPlug, ASlowListingKeepsAWorkerWaitingNeverTheWindow) {
+  TTestExplorer& w = OpenSlow();
+  slow->Hold();
+  Plug("Pedal");
+  w.RescanDevicesInBackground();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return slow->Asked(); }, 5000));
+  // While the listing waits, the window takes keys and shows what it is given.
+  SetEditorText("C0 05");
+  QTest::keyClick(w.Editor(), Qt::Key_End);
+  QTest::keyClicks(w.Editor(), " 3C");
+  EXPECT_EQ(S(w.Editor()->toPlainText()), "C0 05 3C");
+  EXPECT_EQ(MenuDevices("miMIDIIn"), QStringList({"Tarvo"}));
+  // Another rescan from the timer while one is out does not start a second.
+  w.RescanDevicesInBackground();
+  slow->Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return MenuDevices("miMIDIIn").contains("Pedal"); }, 5000));
+  EXPECT_EQ(MenuDevices("miMIDIIn"), QStringList({"Tarvo", "Pedal"}));
+  EXPECT_EQ(Checked("miMIDIIn"), QStringList({"Tarvo"}));
+}
+
+TEST_F(HotPlug, AListingOlderThanTheMenusIsNotTaken) {
+  TTestExplorer& w = OpenSlow();
+  slow->Hold();
+  w.RescanDevicesInBackground();  // will answer with Tarvo alone
+  ASSERT_TRUE(QTest::qWaitFor([&] { return slow->Asked(); }, 5000));
+  Plug("Pedal");
+  OpenMenu("miMIDIIn");  // the user opens the menu meanwhile: it lists what is there now
+  EXPECT_EQ(MenuDevices("miMIDIIn"), QStringList({"Tarvo", "Pedal"}));
+  slow->Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return slow->Answered(); }, 5000));
+  QTest::qWait(50);
+  EXPECT_EQ(MenuDevices("miMIDIIn"), QStringList({"Tarvo", "Pedal"}));
 }
 
 }  // namespace

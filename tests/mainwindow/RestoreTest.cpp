@@ -10,6 +10,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimer>
 #include <map>
@@ -168,6 +169,33 @@ TEST_F(Restore, TwoBanksFromABackupLeaveTheUnitEqualToTheFilesAndTheOldOnesSaved
       << qPrintable(Status());
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_TRUE(reports[0].contains("B-006")) << qPrintable(reports[0]);
+}
+
+TEST_F(Restore, WithTheSendPacingLongDumpsGoOutInPiecesAndStillArriveWhole) {
+  StartFast();
+  Backup(1, 3);
+  const auto backedUp = Files(backup);
+  ASSERT_EQ(backedUp.size(), 6u);
+  ChangeUnit(3);
+  window->SetSendPacing(TSendPacing{0, 64, 2});
+  {
+    std::lock_guard lock(logMutex);
+    traffic.clear();
+  }
+  PlanRestore(1, 3, false);
+  dialogs->PlanButton(QMessageBox::Yes);
+  window->miRestore->trigger();
+  for (const auto& [file, bytes] : backedUp)
+    EXPECT_EQ(Memory(BankOf(file), IndexOf(file)), bytes) << qPrintable(file);
+  EXPECT_TRUE(Status().startsWith("Restore is complete: 6 stored and verified"))
+      << qPrintable(Status());
+  // Each 246-byte dump came as pieces of 64, 64, 64 and 54 bytes; short messages came whole.
+  unit->WaitIdle();
+  std::lock_guard lock(logMutex);
+  const QStringList pieces = traffic.filter(" <~ ");
+  EXPECT_EQ(pieces.size(), 6 * 3);
+  for (const QString& line : pieces) EXPECT_TRUE(line.endsWith("(64 bytes)")) << qPrintable(line);
+  EXPECT_EQ(traffic.filter(QRegularExpression(" <- F0 1A 00 15 .*\\(246 bytes\\)$")).size(), 6);
 }
 
 TEST_F(Restore, AStoreFaultIsCaughtByTheReadBackRetriedAndReported) {

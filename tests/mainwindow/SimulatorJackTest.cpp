@@ -480,6 +480,29 @@ TEST(SimulatorOverJack, ComesAndGoesAndTakesAPacedBuffer) {
   // together are at least the gaps asked for.
   for (int i = 1; i < 40; ++i) EXPECT_GE(times[i] - times[i - 1], 0.030) << i;
   EXPECT_GE(times.last() - times.first(), 39 * 0.048);
+
+  // In pieces of 64 bytes: the simulator, reading its port as a unit reads its cable, gets each
+  // dump whole, in order.
+  window.SetSendPacing(TSendPacing{0, 64, 5});
+  window.SetBufferBytes(buffer.left(4 * PresetDumpLength));
+  log.clear();
+  window.SendBuffer();
+  EXPECT_EQ(window.StatusText(0), "Message buffer sent to MIDI Out (4 messages)");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        log += sim.readAll();
+        return log.count("(246 bytes)") >= 4;
+      },
+      10000))
+      << log.toStdString();
+  QStringList whole;
+  for (const QByteArray& line : log.split('\n'))
+    if (line.contains("<- F0 1A 00 15 05")) whole << QString::fromLatin1(line.mid(11));
+  ASSERT_EQ(whole.size(), 4) << log.toStdString();
+  for (int i = 0; i < 4; ++i) {
+    const QByteArray dump = buffer.mid(i * PresetDumpLength, 16).toHex(' ').toUpper();
+    EXPECT_EQ(whole[i].toStdString(), "<- " + dump.toStdString() + " ... (246 bytes)");
+  }
   window.close();
   sim.terminate();
   EXPECT_TRUE(sim.waitForFinished(5000));
