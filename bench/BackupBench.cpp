@@ -31,11 +31,11 @@ void BM_WireSpeedBackup200(benchmark::State& state) {
     dialogs->PlanButton(QMessageBox::Ok);
     TfrmMain window(nullptr, devices, devices);
     window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
-    window.ExecBackupOptions = [&](TfrmBkupOpt& d) {
+    dialogs->AnswerForm<TfrmBkupOpt>([&](TfrmBkupOpt& d) {
       d.SetPath(dir.path());
       for (int b = 1; b < BankCount; ++b) d.SetBank(b, false);
       return true;
-    };
+    });
     window.miGetSaveEach->trigger();
     QElapsedTimer timer;
     timer.start();

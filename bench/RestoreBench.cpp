@@ -41,17 +41,18 @@ void BM_WireSpeedRestore200(benchmark::State& state) {
     dialogs->PlanButton(QMessageBox::Yes);
     TfrmMain window(nullptr, devices, devices);
     window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
-    window.ExecRestoreOptions = [&](TfrmRestoreOpt& d) {
+    dialogs->AnswerForm<TfrmRestoreOpt>([&](TfrmRestoreOpt& d) {
       d.SetFolder(folder);
       for (int b = 1; b < BankCount; ++b) d.SetBank(b, false);
       d.SetSafetyBackup(false);
       d.Choose(TfrmRestoreOpt::TMode::Restore);
       return true;
-    };
+    });
     int verified = 0;
-    window.ExecRunReport = [&](TfrmRunReport& r) {
+    dialogs->AnswerForm<TfrmRunReport>([&](TfrmRunReport& r) {
       for (const TRunSlot& s : r.Slots()) verified += s.State == TSlotState::Verified;
-    };
+      return true;
+    });
     QElapsedTimer timer;
     timer.start();
     window.miRestore->trigger();

@@ -243,6 +243,10 @@ std::optional<QFont> TQtDialogService::ChooseFont(const TFontRequest& request) {
   return font;
 }
 
+bool TQtDialogService::Form(QDialog& form) {
+  return form.exec() == QDialog::Accepted;
+}
+
 TDialogService& Dialogs() {
   static TQtDialogService qtService;
   const auto& installed = Installed();

@@ -6,6 +6,7 @@
 // ScriptedDialogService.h) that records every question and gives planned answers, so no test ever
 // waits on a real modal window.
 
+#include <QDialog>
 #include <QFlags>
 #include <QFont>
 #include <QFontDialog>
@@ -138,6 +139,9 @@ class TDialogService {
   // True when the user accepted the set-up.
   virtual bool PrinterSetup(const TPrinterRequest& request) = 0;
   virtual std::optional<QFont> ChooseFont(const TFontRequest& request) = 0;
+  // A form of the program's own (options before a run, a prompt, a report, the About box), shown
+  // modally as the program made it. True when the user accepted it.
+  virtual bool Form(QDialog& form) = 0;
 };
 
 // The program's service: the Qt dialogs.
@@ -149,6 +153,7 @@ class TQtDialogService : public TDialogService {
   std::optional<TFolderAnswer> BrowseForFolder(const TFolderRequest& request) override;
   bool PrinterSetup(const TPrinterRequest& request) override;
   std::optional<QFont> ChooseFont(const TFontRequest& request) override;
+  bool Form(QDialog& form) override;
 };
 
 // The service in use; the Qt service until another is installed.

@@ -16,6 +16,8 @@ const char* KindName(TDialogKind kind) {
       return "printer set-up";
     case TDialogKind::Font:
       return "font dialog";
+    case TDialogKind::Form:
+      return "form";
   }
   return "dialog";
 }
@@ -198,3 +200,26 @@ std::unique_ptr<TDialogService> NewScripted(TScriptedDialogService*& out) {
 }  // namespace
 
 TScriptedDialogs::TScriptedDialogs() : service_(nullptr), scope_(NewScripted(service_)) {}
+
+bool TScriptedDialogService::Form(QDialog& form) {
+  TDialogRecord record;
+  record.kind = TDialogKind::Form;
+  record.parent = form.parentWidget();
+  record.caption = form.windowTitle();
+  record.formName = form.objectName();
+  const std::size_t at = forms_.size();
+  forms_.push_back(record);
+  if (OnAsk) OnAsk(forms_.back());
+  form.setResult(QDialog::Rejected);  // as exec() starts
+  // The answer may ask questions of its own (a form's button that opens a file dialog), and may
+  // even set answers of its own.
+  const auto answers = formAnswers_;
+  std::optional<bool> accepted;
+  for (auto it = answers.rbegin(); it != answers.rend() && !accepted; ++it) accepted = (*it)(form);
+  forms_[at].planned = accepted.has_value();
+  if (!accepted) {
+    problems_ << QStringLiteral("unanswered form \"%1\" (%2)")
+                     .arg(record.caption, QString::fromLatin1(form.metaObject()->className()));
+  }
+  return accepted.value_or(false);
+}

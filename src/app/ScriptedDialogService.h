@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-enum class TDialogKind { Message, OpenFile, SaveFile, Folder, PrinterSetup, Font };
+enum class TDialogKind { Message, OpenFile, SaveFile, Folder, PrinterSetup, Font, Form };
 
 // What was asked, whatever the kind; fields that do not apply stay empty.
 struct TDialogRecord {
@@ -35,6 +35,8 @@ struct TDialogRecord {
   QString statusText;
   TBrowseLocation root = TBrowseLocation::bl_STANDART;
   TBrowseFlags flags;
+  // Form: the form's object name (its caption is in caption)
+  QString formName;
   // Font
   QFont font;
   QFontDialog::FontDialogOptions fontOptions;
@@ -54,7 +56,24 @@ class TScriptedDialogService : public TDialogService {
   // The user cancels whatever comes next: the escape button of a message box, no file, no folder.
   void PlanCancel();
 
+  // The standing answer for the program's forms of type T: called each time one is shown, with
+  // the form as the program made it (not shown); it acts on the form as a user would and returns
+  // whether the user accepted it. The newest answer for a type holds; a form without one is
+  // rejected and listed in Problems(). Forms do not take plans, so they never upset the order
+  // of the planned message boxes and file dialogs.
+  template <class T>
+  void AnswerForm(std::function<bool(T&)> answer) {
+    formAnswers_.push_back([answer = std::move(answer)](QDialog& form) -> std::optional<bool> {
+      T* typed = dynamic_cast<T*>(&form);
+      if (!typed) return std::nullopt;
+      return answer(*typed);
+    });
+  }
+
+  // The message boxes and file, folder, printer and font dialogs asked for, in order.
   const std::vector<TDialogRecord>& Asked() const { return asked_; }
+  // The forms shown, in order.
+  const std::vector<TDialogRecord>& Forms() const { return forms_; }
   const TDialogRecord& Last() const { return asked_.back(); }
   int PlansLeft() const { return static_cast<int>(plans_.size()); }
   const QStringList& Problems() const { return problems_; }
@@ -69,6 +88,7 @@ class TScriptedDialogService : public TDialogService {
   std::optional<TFolderAnswer> BrowseForFolder(const TFolderRequest& request) override;
   bool PrinterSetup(const TPrinterRequest& request) override;
   std::optional<QFont> ChooseFont(const TFontRequest& request) override;
+  bool Form(QDialog& form) override;
 
  private:
   struct TPlan {
@@ -84,7 +104,9 @@ class TScriptedDialogService : public TDialogService {
   std::optional<TPlan> Take(TDialogRecord record);
 
   std::vector<TPlan> plans_;
+  std::vector<std::function<std::optional<bool>(QDialog&)>> formAnswers_;
   std::vector<TDialogRecord> asked_;
+  std::vector<TDialogRecord> forms_;
   QStringList problems_;
 };
 

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScreen>
@@ -408,7 +409,10 @@ TkxSplashAbout* ShowSplashAbout(QWidget* owner, bool aboutMode) {
   auto* window = new TkxSplashAbout(owner, aboutMode);
   if (aboutMode) {
     window->setModal(true);
-    window->exec();  // frees the window when it closes
+    // The window frees itself when it closes; one that was never shown is freed here.
+    QPointer<TkxSplashAbout> guard(window);
+    Dialogs().Form(*window);
+    if (guard && !guard->isVisible()) delete guard.data();
     return nullptr;
   }
   window->show();

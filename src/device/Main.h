@@ -22,9 +22,6 @@ class QMenu;
 class QPrinter;
 class QProgressBar;
 class QTimer;
-class TfrmBkupOpt;
-class TfrmRestoreOpt;
-class TfrmRunReport;
 class TfrmPresetEditor;
 class TfrmMPTEdit;
 class TfrmLibrary;
@@ -114,10 +111,6 @@ class TfrmMain : public TfrmMIDIExplorer {
   // compare the unit with a folder, and a snapshot of the whole unit.
   void RestoreClick();
   void SnapshotClick();
-  // Shows the restore options; tests replace it to fill in the dialog instead of a user.
-  std::function<bool(TfrmRestoreOpt&)> ExecRestoreOptions;
-  // Shows the report at the end of a run; tests replace it to read the report.
-  std::function<void(TfrmRunReport&)> ExecRunReport;
   // The slots of the last run, with what became of each.
   const std::vector<TRunSlot>& RunSlots() const { return runSlots_; }
   bool UnitRunActive() const { return unitRun_; }
@@ -139,8 +132,6 @@ class TfrmMain : public TfrmMIDIExplorer {
   qint64 LastRequestTime = 0;
   // A request without an answer for this long is made again.
   int RequestTimeoutMs = 10000;
-  // Shows the backup options; tests replace it to fill in the dialog instead of a user.
-  std::function<bool(TfrmBkupOpt&)> ExecBackupOptions;
   // The printer of title listings (and the target of the dialog's printer set-up).
   QPrinter* ListingPrinter();
   QProgressBar* prgSequence = nullptr;

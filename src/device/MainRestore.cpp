@@ -277,10 +277,7 @@ void TfrmMain::ShowRunReport(const QString& heading, const QString& ending, bool
   if (resumable)
     text += QStringLiteral(" What was done is kept; Resume in the dialog goes on with the rest.");
   TfrmRunReport report(text, runSlots_, PreKineticMode, this);
-  if (ExecRunReport)
-    ExecRunReport(report);
-  else
-    report.exec();
+  Dialogs().Form(report);
 }
 
 QString TfrmMain::SaveRunJournal(const TRunJournal& journal, const QString& folder) {
@@ -331,8 +328,7 @@ void TfrmMain::RestoreClick() {
   if (!LineFree() || !CheckMidiOut(true)) return;
   TfrmRestoreOpt dialog(this);
   dialog.SetFolder(restoreFolder_.isEmpty() ? CurrentFolder() : restoreFolder_);
-  const bool accepted =
-      ExecRestoreOptions ? ExecRestoreOptions(dialog) : dialog.exec() == QDialog::Accepted;
+  const bool accepted = Dialogs().Form(dialog);
   if (!accepted || SequenceOwnsLine()) {
     ShowStatus(QStringLiteral("Procedure cancelled"));
     return;

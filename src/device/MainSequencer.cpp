@@ -82,8 +82,7 @@ void TfrmMain::StartSequence(bool save) {
   for (int b = 0; b < BankCount; ++b) dialog.SetBank(b, b == 0 || !PreKineticMode);
   dialog.SetLoopByNumber(true);
   dialog.SetPrinter(ListingPrinter());
-  const bool accepted =
-      ExecBackupOptions ? ExecBackupOptions(dialog) : dialog.exec() == QDialog::Accepted;
+  const bool accepted = Dialogs().Form(dialog);
   if (!accepted) {
     ShowStatus(QStringLiteral("Procedure cancelled"));
     return;

@@ -352,7 +352,7 @@ void TfrmPresetEditor::btnDigGrpClick() {
     for (int g = 0; g < DigitalGroupCount; ++g) picker.AddItem(GroupText(g));
     QApplication::restoreOverrideCursor();
   }
-  if (picker.exec() != QDialog::Accepted || picker.SelectedIndex() < 0) return;
+  if (!Dialogs().Form(picker) || picker.SelectedIndex() < 0) return;
   const int chosen = picker.SelectedIndex();
   if (!IsValidGroup(chosen)) return;
 

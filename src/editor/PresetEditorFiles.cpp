@@ -196,7 +196,7 @@ void TfrmPresetEditor::Store() {
     storePrompt_->SetPresetNo(unitPreset);
   }
 
-  if (storePrompt_->exec() != QDialog::Accepted) return;
+  if (!Dialogs().Form(*storePrompt_)) return;
   if (storePrompt_->SendFirst()) {
     // Storing without it would keep whatever the unit holds now under the chosen number.
     if (!SendPreset()) return;

@@ -393,9 +393,7 @@ void TfrmLibrary::StoreCurrent() {
     if (p.File == file && p.Number > 0) proposal = p.Number;
   if (!storePrompt_) storePrompt_ = new TfrmStorePrompt(this);
   storePrompt_->SetPresetNo(proposal);
-  const bool ok =
-      ExecStorePrompt ? ExecStorePrompt(*storePrompt_) : storePrompt_->exec() == QDialog::Accepted;
-  if (!ok) return;
+  if (!Dialogs().Form(*storePrompt_)) return;
   const int number = storePrompt_->PresetNo();
   const QString result = OnStoreDump ? OnStoreDump(dump, number, storePrompt_->SendFirst())
                                      : QStringLiteral("Not connected to the unit");

@@ -51,8 +51,6 @@ class TfrmLibrary : public QWidget {
   // Stores the dump at preset number 1..200 of the unit's current bank, sending it first when
   // asked; the text says how it went.
   std::function<QString(const QByteArray& dump, int number, bool sendFirst)> OnStoreDump;
-  // Shows the store prompt; tests replace it to fill the prompt in instead of a user.
-  std::function<bool(TfrmStorePrompt&)> ExecStorePrompt;
   // Restores files into the unit's slots through the main window's restore (its options, safety
   // copy and read-back): each file as it lies in its backup folder, bank and number.
   std::function<void(const QStringList& files)> OnRestoreFiles;

@@ -279,4 +279,67 @@ TEST(QtDialogService, CancelledFolderBrowserGivesNoAnswer) {
   EXPECT_FALSE(qt.BrowseForFolder(TFolderRequest{}).has_value());
 }
 
+// Two forms of the program's own, told apart by type as the answers are.
+class TOptionsForm : public QDialog {
+ public:
+  TOptionsForm() {
+    setWindowTitle("Options");
+    setObjectName("frmOptions");
+  }
+  int Value = 0;
+};
+class TReportForm : public QDialog {
+ public:
+  TReportForm() { setWindowTitle("Report"); }
+};
+
+TEST(ScriptedDialogs, FormsTakeTheNewestAnswerOfTheirTypeAndLeaveThePlansAlone) {
+  TScriptedDialogService dialogs;
+  dialogs.PlanButton(QMessageBox::Yes);
+  int shown = 0;
+  dialogs.AnswerForm<TOptionsForm>([&](TOptionsForm& f) {
+    ++shown;
+    f.Value = 1;
+    return true;
+  });
+  TOptionsForm options;
+  options.setResult(QDialog::Accepted);  // left over from an earlier showing
+  EXPECT_TRUE(dialogs.Form(options));
+  EXPECT_EQ(options.Value, 1);
+  // A newer answer holds from now on; one that presses nothing leaves the form rejected.
+  dialogs.AnswerForm<TOptionsForm>([](TOptionsForm& f) { return f.result() == QDialog::Accepted; });
+  EXPECT_FALSE(dialogs.Form(options));
+  EXPECT_EQ(shown, 1);
+  ASSERT_EQ(dialogs.Forms().size(), 2u);
+  EXPECT_EQ(dialogs.Forms()[0].kind, TDialogKind::Form);
+  EXPECT_EQ(dialogs.Forms()[0].caption, "Options");
+  EXPECT_EQ(dialogs.Forms()[0].formName, "frmOptions");
+  EXPECT_TRUE(dialogs.Forms()[0].planned);
+  // The planned message box is still first in line.
+  EXPECT_TRUE(dialogs.Asked().empty());
+  EXPECT_EQ(dialogs.PlansLeft(), 1);
+  EXPECT_TRUE(dialogs.Problems().isEmpty());
+}
+
+TEST(ScriptedDialogs, AFormWithoutAnAnswerIsRejectedAndReported) {
+  TScriptedDialogService dialogs;
+  dialogs.AnswerForm<TOptionsForm>([](TOptionsForm&) { return true; });
+  TReportForm report;
+  EXPECT_FALSE(dialogs.Form(report));
+  ASSERT_EQ(dialogs.Forms().size(), 1u);
+  EXPECT_FALSE(dialogs.Forms()[0].planned);
+  ASSERT_EQ(dialogs.Problems().size(), 1);
+  EXPECT_TRUE(dialogs.Problems()[0].startsWith("unanswered form \"Report\""))
+      << dialogs.Problems()[0].toStdString();
+}
+
+TEST(QtDialogService, AFormIsShownModallyAndGivesItsResult) {
+  TQtDialogService qt;
+  TReportForm form;
+  OnNextModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
+  EXPECT_TRUE(qt.Form(form));
+  OnNextModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+  EXPECT_FALSE(qt.Form(form));
+}
+
 }  // namespace

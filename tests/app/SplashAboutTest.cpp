@@ -137,7 +137,16 @@ TEST_F(SplashAboutTest, ABrowserThatCannotStartIsReportedAndTheBoxStillCloses) {
   openerWorks = false;
   TScriptedDialogs dialogs;
   dialogs->PlanButton(QMessageBox::Ok);
-  WithModalAbout([](TkxSplashAbout* about) { QTest::mouseClick(about->lblURL, Qt::LeftButton); });
+  bool closed = false;
+  dialogs->AnswerForm<TkxSplashAbout>([&](TkxSplashAbout& about) {
+    about.show();
+    QTest::mouseClick(about.lblURL, Qt::LeftButton);
+    closed = !about.isVisible();
+    return false;
+  });
+  EXPECT_EQ(ShowSplashAbout(nullptr, true), nullptr);
+  EXPECT_TRUE(closed);
+  ASSERT_EQ(dialogs->Forms().size(), 1u);
   ASSERT_EQ(dialogs->Asked().size(), 1u);
   EXPECT_EQ(dialogs->Last().text.toStdString(), "Couldn't launch default browser");
   EXPECT_EQ(dialogs->Last().icon, QMessageBox::Critical);

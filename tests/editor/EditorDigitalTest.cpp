@@ -435,14 +435,14 @@ TEST(EditorDigitalChain, PickingGroup53FromTheListReachesIt) {
   QString caption;
   int lines = 0;
   QString line53;
-  OnNextModal([&](QWidget* modal) {
-    auto* picker = qobject_cast<TfrmPickList*>(modal);
-    ASSERT_NE(picker, nullptr);
+  rig.dialogs->AnswerForm<TfrmPickList>([&](TfrmPickList& form) {
+    TfrmPickList* picker = &form;
     caption = picker->windowTitle();
     lines = picker->lbxPickList->count();
     line53 = picker->lbxPickList->item(53)->text();
     picker->lbxPickList->setCurrentRow(53);
     picker->btnOk->click();
+    return form.result() == QDialog::Accepted;
   });
   rig.editor->btnDigGrp->click();
   EXPECT_EQ(caption, QStringLiteral("Valid Digital Groups"));

@@ -98,18 +98,3 @@ struct EditorRig {
   std::vector<QByteArray> raw;
   int unitPresetNo = -1;
 };
-
-// Runs `act` on the next modal dialog once it is up, then returns; keeps looking until it
-// appears, so exec() never waits for a user.
-inline void OnNextModal(std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      timer->stop();
-      timer->deleteLater();
-      act(modal);
-    }
-  });
-  timer->start();
-}

@@ -583,10 +583,9 @@ TEST_P(PresetEditorStore, StoresAtTheEnteredLocation) {
   EditorRig rig;
   rig.unitPresetNo = c.number;
   rig.Show(SamplePreset());
-  OnNextModal([](QWidget* modal) {
-    auto* prompt = qobject_cast<TfrmStorePrompt*>(modal);
-    ASSERT_NE(prompt, nullptr);
-    prompt->btnOK->click();
+  rig.dialogs->AnswerForm<TfrmStorePrompt>([](TfrmStorePrompt& form) {
+    form.btnOK->click();
+    return form.result() == QDialog::Accepted;
   });
   rig.editor->btnStore->click();
   RequestDelay = savedDelay;
@@ -611,10 +610,9 @@ TEST(PresetEditorStorePrompt, AFailedSendStoresNothing) {
   rig.editor->OnSendPreset = [](QIODevice&) {
     return QStringLiteral("MIDI Out device not available");
   };
-  OnNextModal([](QWidget* modal) {
-    auto* prompt = qobject_cast<TfrmStorePrompt*>(modal);
-    ASSERT_NE(prompt, nullptr);
-    prompt->btnOK->click();
+  rig.dialogs->AnswerForm<TfrmStorePrompt>([](TfrmStorePrompt& form) {
+    form.btnOK->click();
+    return form.result() == QDialog::Accepted;
   });
   rig.editor->btnStore->click();
   EXPECT_TRUE(rig.raw.empty());
@@ -639,9 +637,10 @@ TEST(PresetEditorStorePrompt, ABackupFileNameProposesItsNumberWhenTheUnitIsSilen
   rig.unitPresetNo = -1;
   rig.Show(SamplePreset(), dir.filePath("Lead.zqn042"));
   int proposed = 0;
-  OnNextModal([&](QWidget* modal) {
-    proposed = static_cast<TfrmStorePrompt*>(modal)->PresetNo();
-    static_cast<TfrmStorePrompt*>(modal)->btnCancel->click();
+  rig.dialogs->AnswerForm<TfrmStorePrompt>([&](TfrmStorePrompt& form) {
+    proposed = form.PresetNo();
+    form.btnCancel->click();
+    return form.result() == QDialog::Accepted;
   });
   rig.editor->Store();
   EXPECT_EQ(proposed, 42);
@@ -649,16 +648,18 @@ TEST(PresetEditorStorePrompt, ABackupFileNameProposesItsNumberWhenTheUnitIsSilen
   // The prompt is kept: a silent unit keeps the last proposal, a known number replaces it.
   TfrmStorePrompt* prompt = rig.editor->StorePrompt();
   ASSERT_NE(prompt, nullptr);
-  OnNextModal([&](QWidget* modal) {
-    proposed = static_cast<TfrmStorePrompt*>(modal)->PresetNo();
-    static_cast<TfrmStorePrompt*>(modal)->btnCancel->click();
+  rig.dialogs->AnswerForm<TfrmStorePrompt>([&](TfrmStorePrompt& form) {
+    proposed = form.PresetNo();
+    form.btnCancel->click();
+    return form.result() == QDialog::Accepted;
   });
   rig.editor->Store();
   EXPECT_EQ(proposed, 42);
   rig.unitPresetNo = 7;
-  OnNextModal([&](QWidget* modal) {
-    proposed = static_cast<TfrmStorePrompt*>(modal)->PresetNo();
-    static_cast<TfrmStorePrompt*>(modal)->btnCancel->click();
+  rig.dialogs->AnswerForm<TfrmStorePrompt>([&](TfrmStorePrompt& form) {
+    proposed = form.PresetNo();
+    form.btnCancel->click();
+    return form.result() == QDialog::Accepted;
   });
   rig.editor->Store();
   EXPECT_EQ(proposed, 7);

@@ -50,14 +50,14 @@ class BusyLine : public MainWindow {
   }
   QString ListingEndedBeforeItRan();
   void PlanBackup(int first, int last, bool print = false) {
-    window->ExecBackupOptions = [this, first, last, print](TfrmBkupOpt& d) {
+    dialogs->AnswerForm<TfrmBkupOpt>([this, first, last, print](TfrmBkupOpt& d) {
       d.SetPath(out.path());
       d.SetRange(first, last);
       d.SetBank(2, false);
       d.SetBank(3, false);
       d.SetPrint(print);
       return true;
-    };
+    });
   }
   // Messages the unit got that only a user's command sends: dumps, stores, bulk and table
   // requests, bypass. (The run's own start asks for bypass and bank.)
@@ -81,19 +81,17 @@ class BusyLine : public MainWindow {
 
 // Answers the store prompt as soon as it is up: OK (sending the preset first or not) while `ok`
 // holds, else Cancel.
-void AcceptStorePromptWhenShown(
-    bool sendFirst = true, std::function<bool()> ok = [] { return true; }) {
-  auto* timer = new QTimer;
-  timer->setInterval(2);
-  QObject::connect(timer, &QTimer::timeout, [timer, sendFirst, ok] {
-    if (auto* prompt = qobject_cast<TfrmStorePrompt*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      prompt->chkDoSend->setChecked(sendFirst);
-      (ok() ? prompt->btnOK : prompt->btnCancel)->click();
-    }
+// Answers the store prompts from now on: the user thinks a moment (events run meanwhile, as in
+// the prompt's own loop), sets "send first" and confirms while `ok` holds, else cancels.
+void AnswerStorePrompts(
+    TScriptedDialogService& dialogs, bool sendFirst = true,
+    std::function<bool()> ok = [] { return true; }) {
+  dialogs.AnswerForm<TfrmStorePrompt>([sendFirst, ok](TfrmStorePrompt& prompt) {
+    QTest::qWait(2);
+    prompt.chkDoSend->setChecked(sendFirst);
+    (ok() ? prompt.btnOK : prompt.btnCancel)->click();
+    return prompt.result() == QDialog::Accepted;
   });
-  timer->start();
 }
 
 QByteArray ImageOf(const TPreset& p) {
@@ -133,7 +131,7 @@ TEST_F(BusyLine, CommandsInsideABackupAreRefusedAndEveryFileIsRight) {
         if (inStore) return;  // its prompt is up: the user is still answering it
         inStore = true;
         // A store confirmed after the run has ended is the user's own, and goes out.
-        AcceptStorePromptWhenShown(true, [&] { return window->SequenceOwnsLine(); });
+        AnswerStorePrompts(*dialogs, true, [&] { return window->SequenceOwnsLine(); });
         editor->btnStore->click();
         inStore = false;
       },
@@ -292,10 +290,10 @@ QString BusyLine::ListingEndedBeforeItRan() {
   const QString pdf = out.filePath("titles.pdf");
   window->ListingPrinter()->setOutputFormat(QPrinter::PdfFormat);
   window->ListingPrinter()->setOutputFileName(pdf);
-  window->ExecBackupOptions = [](TfrmBkupOpt& d) {
+  dialogs->AnswerForm<TfrmBkupOpt>([](TfrmBkupOpt& d) {
     for (int b = 0; b < 4; ++b) d.SetBank(b, false);
     return true;
-  };
+  });
   window->miPrintList->trigger();
   return pdf;
 }
@@ -350,7 +348,7 @@ TEST_F(BusyLine, EditorsReportAClosedOutputAndTheProgramGoesOn) {
   EXPECT_EQ(editor->StatusText(), "MIDI Out device not available");
 
   // Store without sending first: the store message itself meets the closed port.
-  AcceptStorePromptWhenShown(false);
+  AnswerStorePrompts(*dialogs, false);
   editor->btnStore->click();
   ASSERT_EQ(dialogs->Asked().size(), 2u);
   EXPECT_EQ(dialogs->Last().caption, "MIDI Out error");
@@ -455,18 +453,18 @@ TEST_F(ClosingMainWindow, ClosingDuringAStoresWaitStoresNothing) {
   ASSERT_NE(editor.data(), nullptr);
   window->show();
   bool closed = false;
-  OnNextModal([&](QWidget* modal) {
-    auto* prompt = qobject_cast<TfrmStorePrompt*>(modal);
-    ASSERT_NE(prompt, nullptr);
-    prompt->SetPresetNo(9);
+  dialogs->AnswerForm<TfrmStorePrompt>([&](TfrmStorePrompt& prompt) {
+    prompt.SetPresetNo(9);
     // Once the preset has gone out, the program is closed in the store's wait.
     QTimer::singleShot(150, window.get(), [&] { closed = window->close(); });
-    prompt->btnOK->click();
+    prompt.btnOK->click();
+    return prompt.result() == QDialog::Accepted;
   });
   editor->Store();
   EXPECT_TRUE(closed);
   EXPECT_TRUE(Received().filter("F0 1A 00 15 0A").isEmpty()) << Received().join('\n').toStdString();
   EXPECT_TRUE(dialogs->Asked().empty()) << dialogs->Last().text.toStdString();
+  EXPECT_EQ(dialogs->Forms().size(), 1u);
 }
 
 }  // namespace

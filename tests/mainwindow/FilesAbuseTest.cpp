@@ -136,13 +136,13 @@ TEST_F(MainWindowFilesAbuse, BackupsIntoFoldersThatTakeNoFilesStopWithOneMessage
   Start(5);
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.name);
-    window->ExecBackupOptions = [&](TfrmBkupOpt& d) {
+    dialogs->AnswerForm<TfrmBkupOpt>([&](TfrmBkupOpt& d) {
       d.SetPath(row.chosen);
       d.SetRange(1, 2);
       for (int b = 1; b < BankCount; ++b) d.SetBank(b, false);
       if (row.then) row.then();
       return true;
-    };
+    });
     dialogs->PlanButton(QMessageBox::Ok);
     const std::size_t asked = dialogs->Asked().size();
     window->miGetSaveEach->trigger();

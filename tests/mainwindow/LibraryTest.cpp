@@ -154,12 +154,12 @@ TEST_F(Library, StoreAtPutsThePresetIntoTheChosenLocation) {
   const QByteArray dump = Memory(0, 2);
   SelectTitle(lib, QuickTitle(AsBytes(dump)));
   int proposed = 0;
-  lib.ExecStorePrompt = [&](TfrmStorePrompt& prompt) {
+  dialogs->AnswerForm<TfrmStorePrompt>([&](TfrmStorePrompt& prompt) {
     proposed = prompt.PresetNo();
     EXPECT_TRUE(prompt.SendFirst());
     prompt.SetPresetNo(150);
     return true;
-  };
+  });
   lib.btnStore->click();
   Settle();
   EXPECT_EQ(proposed, 3) << "the backup file's own number is proposed";
@@ -169,7 +169,7 @@ TEST_F(Library, StoreAtPutsThePresetIntoTheChosenLocation) {
 
   // Cancelled: nothing is sent.
   const int before = int(Received().size());
-  lib.ExecStorePrompt = [](TfrmStorePrompt&) { return false; };
+  dialogs->AnswerForm<TfrmStorePrompt>([](TfrmStorePrompt&) { return false; });
   lib.btnStore->click();
   Settle();
   EXPECT_EQ(int(Received().size()), before);
@@ -219,14 +219,14 @@ TEST_F(Library, RestoreSelectionPutsTheChosenPresetsBackIntoTheirSlots) {
       lib.grdPresets->selectionModel()->select(
           lib.Model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
   QString folder, found;
-  window->ExecRestoreOptions = [&](TfrmRestoreOpt& d) {
+  dialogs->AnswerForm<TfrmRestoreOpt>([&](TfrmRestoreOpt& d) {
     folder = d.Folder();
     found = d.lblFound->text();
     d.SetSafetyBackup(false);
     d.Choose(TfrmRestoreOpt::TMode::Restore);
     return d.result() == QDialog::Accepted;
-  };
-  window->ExecRunReport = [](TfrmRunReport&) {};
+  });
+  dialogs->AnswerForm<TfrmRunReport>([](TfrmRunReport&) { return true; });
   dialogs->PlanButton(QMessageBox::Yes);
   lib.btnRestore->click();
   EXPECT_FALSE(window->UnitRunActive());

@@ -258,6 +258,8 @@ TEST_F(MainWindow, DialogsOpenedOverAnEditorComeToTheFront) {
   editor->activateWindow();
   ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == editor; }));
   TRaiseSpy raised;
+  // The program's real dialogs, to see where they come up.
+  TDialogServiceScope qt(std::make_unique<TQtDialogService>());
 
   // The backup options, as the menu opens them.
   bool seen = false;
@@ -276,7 +278,6 @@ TEST_F(MainWindow, DialogsOpenedOverAnEditorComeToTheFront) {
   editor->activateWindow();
   ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == editor; }));
   window->MidiOutput()->Close();
-  TDialogServiceScope qt(std::make_unique<TQtDialogService>());
   seen = false;
   OnNextModal([&](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);

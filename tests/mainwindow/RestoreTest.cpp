@@ -32,22 +32,23 @@ class Restore : public MainWindow {
   TfrmMain& StartFast() {
     TfrmMain& w = Start(2);
     w.RequestTimeoutMs = 150;
-    w.ExecRunReport = [this](TfrmRunReport& r) {
+    dialogs->AnswerForm<TfrmRunReport>([this](TfrmRunReport& r) {
       reports.push_back(r.Text());
       lastSlots = r.Slots();
-    };
+      return true;
+    });
     return w;
   }
 
   // A backup of presets first..last of banks A and B made by the program, into `backup`.
   void Backup(int first, int last) {
-    window->ExecBackupOptions = [&](TfrmBkupOpt& d) {
+    dialogs->AnswerForm<TfrmBkupOpt>([&](TfrmBkupOpt& d) {
       d.SetPath(backup);
       d.SetRange(first, last);
       d.SetBank(2, false);
       d.SetBank(3, false);
       return true;
-    };
+    });
     dialogs->PlanButton(QMessageBox::Ok);  // "Procedure is complete"
     window->miGetSaveEach->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, 20000));
@@ -81,7 +82,7 @@ class Restore : public MainWindow {
   // Sets the dialog as a user would and presses one of its buttons.
   void PlanRestore(int first, int last, bool safety,
                    TfrmRestoreOpt::TMode mode = TfrmRestoreOpt::TMode::Restore) {
-    window->ExecRestoreOptions = [=, this](TfrmRestoreOpt& d) {
+    restoreAnswer = [=, this](TfrmRestoreOpt& d) {
       d.SetFolder(backup);
       d.SetBank(2, false);
       d.SetBank(3, false);
@@ -92,6 +93,7 @@ class Restore : public MainWindow {
       d.Choose(mode);
       return d.result() == QDialog::Accepted;
     };
+    dialogs->AnswerForm(restoreAnswer);
   }
 
   // The preset numbers the unit was told to store, in order, from the traffic log.
@@ -121,6 +123,7 @@ class Restore : public MainWindow {
   }
 
   QString backup;  // the backup folder; safety copies go beside it
+  std::function<bool(TfrmRestoreOpt&)> restoreAnswer;  // how PlanRestore answers the options
   std::vector<QString> reports;
   std::vector<TRunSlot> lastSlots;
   QString safetyFolder;
@@ -405,13 +408,13 @@ namespace {
 
 TEST_F(Restore, AStoppedBackupResumesAtItsFirstPresetNotDone) {
   StartFast();
-  window->ExecBackupOptions = [&](TfrmBkupOpt& d) {
+  dialogs->AnswerForm<TfrmBkupOpt>([&](TfrmBkupOpt& d) {
     d.SetPath(backup);
     d.SetRange(1, 10);
     d.SetBank(2, false);
     d.SetBank(3, false);
     return true;
-  };
+  });
   QTimer press;
   CtrlCWhen(press, [&] { return Files(backup).size() >= 5; });
   window->miGetSaveEach->trigger();
@@ -499,14 +502,13 @@ TEST_F(Restore, ASafetyCopyThatCannotBeWrittenStopsTheRunBeforeAnyStore) {
   Backup(1, 3);
   ChangeUnit(3);
   PlanRestore(1, 3, true);
-  const auto plan = window->ExecRestoreOptions;
-  window->ExecRestoreOptions = [&](TfrmRestoreOpt& d) {
-    const bool accepted = plan(d);
+  dialogs->AnswerForm<TfrmRestoreOpt>([&](TfrmRestoreOpt& d) {
+    const bool accepted = restoreAnswer(d);
     // A file where the copy's folder would go.
     QFile blocker(safetyFolder);
     EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
     return accepted;
-  };
+  });
   dialogs->PlanButton(QMessageBox::Yes);
   window->miRestore->trigger();
   EXPECT_TRUE(Status().startsWith("Restore stopped: cannot write")) << qPrintable(Status());

@@ -22,11 +22,11 @@ class Sequencer : public MainWindow {
 
   // Runs a sequence with the options set by `setup`, answering "Procedure is complete".
   void Run(bool save, const std::function<void(TfrmBkupOpt&)>& setup, int timeoutMs = 20000) {
-    window->ExecBackupOptions = [&](TfrmBkupOpt& d) {
+    dialogs->AnswerForm<TfrmBkupOpt>([&](TfrmBkupOpt& d) {
       d.SetPath(out.path());
       setup(d);
       return true;
-    };
+    });
     if (!window->Running) dialogs->PlanButton(QMessageBox::Ok);
     (save ? window->miGetSaveEach : window->miPrintList)->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, timeoutMs));
@@ -197,11 +197,11 @@ TEST_F(Sequencer, CtrlCAbortsAtOnceCtrlShiftCDoesNot) {
     auto lock = session->Lock();
     session->Options().Paced = true;
   }
-  window->ExecBackupOptions = [&](TfrmBkupOpt& d) {
+  dialogs->AnswerForm<TfrmBkupOpt>([&](TfrmBkupOpt& d) {
     d.SetPath(out.path());
     d.SetRange(1, 200);
     return true;
-  };
+  });
   window->miGetSaveEach->trigger();
   ASSERT_TRUE(window->Running);
   ASSERT_TRUE(QTest::qWaitFor(
@@ -225,12 +225,12 @@ TEST_F(Sequencer, UnwritableFolderStopsTheRunWithOneMessage) {
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
   Start(5);
-  window->ExecBackupOptions = [&](TfrmBkupOpt& d) {
+  dialogs->AnswerForm<TfrmBkupOpt>([&](TfrmBkupOpt& d) {
     d.SetPath(out.path());
     d.SetRange(1, 5);
     for (int b = 1; b < 4; ++b) d.SetBank(b, false);
     return true;
-  };
+  });
   dialogs->PlanButton(QMessageBox::Ok);
   window->miGetSaveEach->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, 10000));
@@ -244,7 +244,7 @@ TEST_F(Sequencer, UnwritableFolderStopsTheRunWithOneMessage) {
 
 TEST_F(Sequencer, SecondStartIsRefusedAndCancelEndsQuietly) {
   Start(5);
-  window->ExecBackupOptions = [](TfrmBkupOpt&) { return false; };
+  dialogs->AnswerForm<TfrmBkupOpt>([](TfrmBkupOpt&) { return false; });
   window->miGetSaveEach->trigger();
   EXPECT_EQ(Status(), "Procedure cancelled");
   window->Running = true;

@@ -106,12 +106,12 @@ TEST(SimulatorOverJack, WireSpeedBackupOfAFullBank) {
   {
     TfrmMain window(nullptr, system->In(), system->Out());
     window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
-    window.ExecBackupOptions = [&](TfrmBkupOpt& d) {
+    dialogs->AnswerForm<TfrmBkupOpt>([&](TfrmBkupOpt& d) {
       d.SetPath(out);
       for (int b = 1; b < 4; ++b) d.SetBank(b, false);
       d.SetUntitled(true, "Untitled");  // every one of the 200, untitled ones included
       return true;
-    };
+    });
     QElapsedTimer timer;
     window.miGetSaveEach->trigger();
     // The run proper starts after the online check, the dialog and the bank change.
@@ -175,14 +175,14 @@ TEST(SimulatorOverJack, CommandsDuringABackupNeverReachTheUnit) {
     TfrmMain window(nullptr, system->In(), system->Out());
     window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
     TfrmPresetEditor* editor = window.NewPresetEditor();
-    window.ExecBackupOptions = [&](TfrmBkupOpt& d) {
+    dialogs->AnswerForm<TfrmBkupOpt>([&](TfrmBkupOpt& d) {
       d.SetPath(out);
       d.SetRange(1, 20);
       d.SetBank(2, false);
       d.SetBank(3, false);
       d.SetUntitled(true, "Untitled");
       return true;
-    };
+    });
     int pressed = 0;
     bool inStore = false;
     QTimer presser;
@@ -200,21 +200,16 @@ TEST(SimulatorOverJack, CommandsDuringABackupNeverReachTheUnit) {
           break;
         default: {
           inStore = true;
-          auto* answer = new QTimer;
-          answer->setInterval(2);
-          QObject::connect(answer, &QTimer::timeout, [answer, &window] {
-            if (auto* prompt = qobject_cast<TfrmStorePrompt*>(QApplication::activeModalWidget())) {
-              answer->stop();
-              answer->deleteLater();
-              // A store confirmed after the run has ended is the user's own, and goes out.
-              (window.SequenceOwnsLine() ? prompt->btnOK : prompt->btnCancel)->click();
-            }
-          });
-          answer->start();
           editor->btnStore->click();
           inStore = false;
         }
       }
+    });
+    dialogs->AnswerForm<TfrmStorePrompt>([&](TfrmStorePrompt& prompt) {
+      QTest::qWait(2);  // the user reads the prompt while the run goes on
+      // A store confirmed after the run has ended is the user's own, and goes out.
+      (window.SequenceOwnsLine() ? prompt.btnOK : prompt.btnCancel)->click();
+      return prompt.result() == QDialog::Accepted;
     });
     presser.start();
     // From the run's first message on, the simulator's log is the unit's side of the line.
@@ -298,16 +293,19 @@ TEST(SimulatorOverJack, ARestoreSurvivesTheUnitStoppingAndResumesWhenItIsBack) {
     TfrmMain window(nullptr, system->In(), system->Out());
     window.InitExplorer(&reg, QStringLiteral("ZQN-Tarvo"));
     window.RequestTimeoutMs = 400;
-    window.ExecRunReport = [&](TfrmRunReport& r) { runSlots = r.Slots(); };
+    dialogs->AnswerForm<TfrmRunReport>([&](TfrmRunReport& r) {
+      runSlots = r.Slots();
+      return true;
+    });
     auto plan = [&](TfrmRestoreOpt::TMode mode) {
-      window.ExecRestoreOptions = [&, mode](TfrmRestoreOpt& d) {
+      dialogs->AnswerForm<TfrmRestoreOpt>([&, mode](TfrmRestoreOpt& d) {
         d.SetFolder(backup);
         for (int b = 1; b < 4; ++b) d.SetBank(b, false);
         d.SetRange(1, kCount);
         if (mode == TfrmRestoreOpt::TMode::Restore) safety = d.SafetyFolder();
         d.Choose(mode);
         return d.result() == QDialog::Accepted;
-      };
+      });
       dialogs->PlanButton(QMessageBox::Yes);
     };
 
@@ -332,10 +330,15 @@ TEST(SimulatorOverJack, ARestoreSurvivesTheUnitStoppingAndResumesWhenItIsBack) {
     EXPECT_TRUE(window.StatusText(0).startsWith("Restore stopped: the unit did not answer"))
         << window.StatusText(0).toStdString();
 
-    // The user opens the ports again, then resumes.
+    // The user opens the ports again, then resumes. They are found by name, as the menus find
+    // them: other clients on the server may have come or gone, and device numbers with them.
+    const QString outName = window.MidiOutput()->ProductName();
+    const QString inName = window.MidiInput()->ProductName();
     window.MidiOutput()->Close();
+    window.MidiOutput()->SetProductName(outName);
     window.MidiOutput()->Open();
     window.MidiInput()->Close();
+    window.MidiInput()->SetProductName(inName);
     window.MidiInput()->Open();
     window.MidiInput()->Start();
     plan(TfrmRestoreOpt::TMode::Resume);
