@@ -436,9 +436,10 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
 
     // Input devices: open device 0, then any later device with the remembered name.
     const QStringList inNames = midiInput_->DeviceNames();
+    // The items take the names as listed: a device that goes between the listing and here
+    // fails only when it is opened, with a message, rather than the start-up.
     for (int i = 0; i < inNames.size(); ++i) {
-      midiInput_->SetDeviceID(static_cast<std::uint16_t>(i));
-      auto item = std::make_unique<TkxMIDIMenuItem>(midiInput_->ProductName(), i, this);
+      auto item = std::make_unique<TkxMIDIMenuItem>(inNames[i], i, this);
       TkxMIDIMenuItem* raw = item.get();
       item->MenuItem()->setActionGroup(inputGroup_);
       item->MenuItem()->setChecked(true);
@@ -456,8 +457,7 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
 
     const QStringList outNames = midiOutput_->DeviceNames();
     for (int i = 0; i < outNames.size(); ++i) {
-      midiOutput_->SetDeviceID(i);
-      auto item = std::make_unique<TkxMIDIMenuItem>(midiOutput_->ProductName(), i, this);
+      auto item = std::make_unique<TkxMIDIMenuItem>(outNames[i], i, this);
       TkxMIDIMenuItem* raw = item.get();
       item->MenuItem()->setActionGroup(outputGroup_);
       item->MenuItem()->setChecked(true);

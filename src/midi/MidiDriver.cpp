@@ -50,6 +50,48 @@ unsigned IMidiOutDriver::Open(int id, TMidiCallback cb, void* instance,
   return OpenDevice(static_cast<unsigned>(id), cb, instance, connection);
 }
 
+namespace {
+
+// The device number of the name: `id` when it still holds it, else wherever it is now; -1 when
+// it is gone.
+template <class Caps, class Driver>
+int FindNamed(Driver& driver, unsigned id, const QString& name) {
+  const auto holds = [&](unsigned i) {
+    Caps caps;
+    return driver.GetDevCaps(i, caps) == MIDI_NOERROR && caps.szPname == name;
+  };
+  const unsigned count = driver.NumDevs();
+  if (id < count && holds(id)) return static_cast<int>(id);
+  for (unsigned i = 0; i < count; ++i)
+    if (holds(i)) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace
+
+unsigned IMidiInDriver::OpenNamed(unsigned id, const QString& name, TMidiCallback cb,
+                                  void* instance, std::unique_ptr<IMidiInConnection>& connection) {
+  if (name.isEmpty()) return Open(id, cb, instance, connection);
+  const int found = FindNamed<TMidiInCaps>(*this, id, name);
+  if (found < 0) return MIDI_BADDEVICEID;
+  return Open(static_cast<unsigned>(found), cb, instance, connection);
+}
+
+unsigned IMidiOutDriver::OpenNamed(int id, const QString& name, TMidiCallback cb, void* instance,
+                                   std::unique_ptr<IMidiOutConnection>& connection) {
+  if (id == MidiMapper || name.isEmpty()) return Open(id, cb, instance, connection);
+  if (id < 0) return MIDI_BADDEVICEID;
+  return OpenDeviceNamed(static_cast<unsigned>(id), name, cb, instance, connection);
+}
+
+unsigned IMidiOutDriver::OpenDeviceNamed(unsigned id, const QString& name, TMidiCallback cb,
+                                         void* instance,
+                                         std::unique_ptr<IMidiOutConnection>& connection) {
+  const int found = FindNamed<TMidiOutCaps>(*this, id, name);
+  if (found < 0) return MIDI_BADDEVICEID;
+  return OpenDevice(static_cast<unsigned>(found), cb, instance, connection);
+}
+
 int ShortMessageLength(std::uint8_t status) {
   if (status < 0x80) return 0;
   if (status < 0xC0 || (status >= 0xE0 && status < 0xF0)) return 3;

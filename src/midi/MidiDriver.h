@@ -110,6 +110,11 @@ class IMidiInDriver {
   virtual QString ErrorText(unsigned code) { return MidiResultText(code); }
   virtual unsigned Open(unsigned id, TMidiCallback cb, void* instance,
                         std::unique_ptr<IMidiInConnection>& connection) = 0;
+  // Opens the device of that name, device `id` when it was last listed. Device numbers shift as
+  // devices come and go, so the name decides: a driver finds it in the same listing it opens
+  // from where it can. MIDI_BADDEVICEID when no device of that name is there.
+  virtual unsigned OpenNamed(unsigned id, const QString& name, TMidiCallback cb, void* instance,
+                             std::unique_ptr<IMidiInConnection>& connection);
 };
 
 class IMidiOutDriver {
@@ -125,11 +130,17 @@ class IMidiOutDriver {
   unsigned GetDevCaps(int id, TMidiOutCaps& caps);
   unsigned Open(int id, TMidiCallback cb, void* instance,
                 std::unique_ptr<IMidiOutConnection>& connection);
+  // As IMidiInDriver::OpenNamed; the mapper is opened by its number.
+  unsigned OpenNamed(int id, const QString& name, TMidiCallback cb, void* instance,
+                     std::unique_ptr<IMidiOutConnection>& connection);
 
  protected:
   virtual unsigned DevCaps(unsigned id, TMidiOutCaps& caps) = 0;
   virtual unsigned OpenDevice(unsigned id, TMidiCallback cb, void* instance,
                               std::unique_ptr<IMidiOutConnection>& connection) = 0;
+  virtual unsigned OpenDeviceNamed(unsigned id, const QString& name, TMidiCallback cb,
+                                   void* instance,
+                                   std::unique_ptr<IMidiOutConnection>& connection);
 };
 
 // Bytes in a short message with the given status: 1..3, or 0 for a byte that is no status.

@@ -144,7 +144,9 @@ void TMidiInput::Open() {
     control_->dataPosted.store(false);
     control_->overflowPosted.store(false);
 
-    Check(driver_->Open(deviceId_, &TMidiInput::Callback, control_.get(), connection_));
+    // By name: the device may have another number by now, if others came or went.
+    Check(driver_->OpenNamed(deviceId_, productName_, &TMidiInput::Callback, control_.get(),
+                             connection_));
 
     if (sysexBufferCount_ > 0 && sysexBufferSize_ > 0 && connection_) {
       while (buffers_.size() < sysexBufferCount_) {

@@ -96,8 +96,9 @@ bool TMidiOutput::Open() {
     control_ = std::make_unique<TControlBlock>();
     control_->port = this;
   }
-  const unsigned code =
-      driver_->Open(deviceId_, &TMidiOutput::Callback, control_.get(), connection_);
+  // By name: the device may have another number by now, if others came or went.
+  const unsigned code = driver_->OpenNamed(deviceId_, productName_, &TMidiOutput::Callback,
+                                           control_.get(), connection_);
   if (code != MIDI_NOERROR) {
     control_.reset();
     connection_.reset();

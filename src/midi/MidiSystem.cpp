@@ -22,6 +22,16 @@ class TMidiSystem::TCompositeIn : public IMidiInDriver {
     if (id < system) return s_.rtIn_->Open(id, cb, instance, connection);
     return Local().Open(id - system, cb, instance, connection);
   }
+  // By name in each part, as the numbers of the in-process devices move with the system's.
+  unsigned OpenNamed(unsigned id, const QString& name, TMidiCallback cb, void* instance,
+                     std::unique_ptr<IMidiInConnection>& connection) override {
+    const unsigned system = SystemCount();
+    if (system > 0) {
+      const unsigned code = s_.rtIn_->OpenNamed(id, name, cb, instance, connection);
+      if (code != MIDI_BADDEVICEID) return code;
+    }
+    return Local().OpenNamed(id >= system ? id - system : 0, name, cb, instance, connection);
+  }
 
  private:
   IMidiInDriver& Local() { return *s_.inProcess_; }
@@ -48,6 +58,17 @@ class TMidiSystem::TCompositeOut : public IMidiOutDriver {
     const unsigned system = SystemCount();
     if (id < system) return s_.rtOut_->Open(static_cast<int>(id), cb, instance, connection);
     return Local().Open(static_cast<int>(id - system), cb, instance, connection);
+  }
+  unsigned OpenDeviceNamed(unsigned id, const QString& name, TMidiCallback cb, void* instance,
+                           std::unique_ptr<IMidiOutConnection>& connection) override {
+    const unsigned system = SystemCount();
+    if (system > 0) {
+      const unsigned code =
+          s_.rtOut_->OpenNamed(static_cast<int>(id), name, cb, instance, connection);
+      if (code != MIDI_BADDEVICEID) return code;
+    }
+    return Local().OpenNamed(static_cast<int>(id >= system ? id - system : 0), name, cb, instance,
+                             connection);
   }
 
  private:

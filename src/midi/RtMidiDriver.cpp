@@ -267,8 +267,20 @@ class TRtIn : public IMidiInDriver {
                 std::unique_ptr<IMidiInConnection>& connection) override {
     const auto ports = d_->ListInputs();
     if (id >= ports.size()) return MIDI_BADDEVICEID;
+    return OpenPort(ports[id], cb, instance, connection);
+  }
+  unsigned OpenNamed(unsigned, const QString& name, TMidiCallback cb, void* instance,
+                     std::unique_ptr<IMidiInConnection>& connection) override {
+    for (const auto& port : d_->ListInputs())
+      if (port.name == name) return OpenPort(port, cb, instance, connection);
+    return MIDI_BADDEVICEID;
+  }
+
+ private:
+  unsigned OpenPort(const TRtMidiDriver::TPortRef& port, TMidiCallback cb, void* instance,
+                    std::unique_ptr<IMidiInConnection>& connection) {
     auto in = std::make_unique<TRtInConnection>(d_, cb, instance);
-    if (const unsigned code = in->OpenPort(ports[id]); code != MIDI_NOERROR) return code;
+    if (const unsigned code = in->OpenPort(port); code != MIDI_NOERROR) return code;
     connection = std::move(in);
     return MIDI_NOERROR;
   }
@@ -298,8 +310,20 @@ class TRtOut : public IMidiOutDriver {
                       std::unique_ptr<IMidiOutConnection>& connection) override {
     const auto ports = d_->ListOutputs();
     if (id >= ports.size()) return MIDI_BADDEVICEID;
+    return OpenPort(ports[id], cb, instance, connection);
+  }
+  unsigned OpenDeviceNamed(unsigned, const QString& name, TMidiCallback cb, void* instance,
+                           std::unique_ptr<IMidiOutConnection>& connection) override {
+    for (const auto& port : d_->ListOutputs())
+      if (port.name == name) return OpenPort(port, cb, instance, connection);
+    return MIDI_BADDEVICEID;
+  }
+
+ private:
+  unsigned OpenPort(const TRtMidiDriver::TPortRef& port, TMidiCallback cb, void* instance,
+                    std::unique_ptr<IMidiOutConnection>& connection) {
     auto out = std::make_unique<TRtOutConnection>(d_, cb, instance);
-    if (const unsigned code = out->OpenPort(ports[id]); code != MIDI_NOERROR) return code;
+    if (const unsigned code = out->OpenPort(port); code != MIDI_NOERROR) return code;
     connection = std::move(out);
     return MIDI_NOERROR;
   }

@@ -439,7 +439,9 @@ TEST(SimulatorOverJack, ComesAndGoesAndTakesAPacedBuffer) {
         << round;
     EXPECT_TRUE(window.StatusText(0).contains("was reopened"))
         << window.StatusText(0).toStdString();
-    EXPECT_TRUE(f10Works()) << round;
+    // On failure, what the simulator saw tells a request that never arrived from a reply lost.
+    EXPECT_TRUE(f10Works()) << round << "\nsimulator:\n"
+                            << sim.readAll().toStdString() << "\nlog lines: " << window.LogCount();
     if (round == 1) break;
     sim.terminate();
     ASSERT_TRUE(sim.waitForFinished(5000));

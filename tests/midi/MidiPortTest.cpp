@@ -114,6 +114,39 @@ TEST_F(PortTest, SelectionByNameAndItsErrors) {
   EXPECT_EQ(ErrorOf([&] { out.SetDeviceID(2); }), "Invalid device ID");
 }
 
+// Device numbers shift as devices come and go; a port opens the device of its name, never
+// whichever device took its old number.
+TEST_F(PortTest, APortOpensTheDeviceOfItsNameAfterTheNumbersShifted) {
+  TMidiOutput out(nullptr, driver);
+  out.SetProductName("Loopback");  // device 0
+  TMidiInput in(nullptr, driver);
+  in.SetProductName("Loopback");
+  // The loopback goes and comes back behind the recorder, which is now device 0.
+  driver->RemoveDevice("Loopback");
+  loop = driver->AddDevice("Loopback", std::make_shared<TLoopbackFarEnd>());
+  ASSERT_EQ(out.DeviceNames(), QStringList({"Recorder", "Loopback"}));
+  in.OnMidiInput = [this](TMidiInput* port) {
+    while (auto e = port->GetMidiEvent()) events.push_back(std::move(*e));
+  };
+  ASSERT_TRUE(out.Open());
+  in.Open();
+  in.Start();
+  out.PutShort(0x90, 0x3C, 0x64);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() == 1; }, 5000));
+  EXPECT_EQ(events[0].MidiMessage, 0x90);
+  recorder->WaitIdle();
+  EXPECT_TRUE(farEnd->Received().empty()) << "the recorder took the loopback's message";
+  out.Close();
+  in.Close();
+
+  // Gone altogether: opening says so and opens nothing else.
+  driver->RemoveDevice("Loopback");
+  EXPECT_EQ(ErrorOf([&] { out.Open(); }), "The specified device identifier is out of range.");
+  EXPECT_FALSE(out.IsOpen());
+  EXPECT_EQ(ErrorOf([&] { in.Open(); }), "The specified device identifier is out of range.");
+  EXPECT_FALSE(in.IsOpen());
+}
+
 TEST_F(PortTest, ChangesWhileOpenAreRefused) {
   auto in = OpenInput("Loopback");
   EXPECT_EQ(ErrorOf([&] { in->SetDeviceID(1); }), "Change to DeviceID while device was open");
