@@ -58,8 +58,10 @@ void TfrmMIDIExplorer::ShowDeviceMarks() {
 
 namespace {
 
-// One direction's port against the names listed now: closed when its device went, with the name
-// kept to wait for; reopened when the device waited for is back.
+// One direction's port against the names listed now: closed when its device went, and that
+// device waited for unless another already is (the remembered device, missing at start-up, stays
+// the one to wait for when the stand-in opened meanwhile goes too); reopened on the device waited
+// for as soon as it is there.
 template <class Error, class Port, class Closing, class Opened>
 void FollowDevice(Port& port, const QStringList& names, QString& awaited, const QString& direction,
                   QStringList& news, Closing closing, Opened opened) {
@@ -71,9 +73,10 @@ void FollowDevice(Port& port, const QStringList& names, QString& awaited, const 
     } catch (const Error&) {
       // The device is gone; what is left of the port is released all the same.
     }
-    awaited = name;
+    if (awaited.isEmpty()) awaited = name;
     news << direction + QStringLiteral(" device ") + name + QStringLiteral(" was disconnected");
-  } else if (!awaited.isEmpty() && names.contains(awaited)) {
+  }
+  if (!awaited.isEmpty() && names.contains(awaited)) {
     const QString name = awaited;
     awaited.clear();
     try {

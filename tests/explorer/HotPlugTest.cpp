@@ -191,6 +191,39 @@ TEST_F(HotPlug, TheRememberedDeviceIsOpenedWhenItAppearsByItself) {
   WaitForLog(1);
 }
 
+TEST_F(HotPlug, WhenTheStandInGoesTooTheRememberedDeviceIsStillAwaited) {
+  reg.WriteString("MIDI_IN", "Sim");
+  reg.WriteString("MIDI_OUT", "Sim");
+  TTestExplorer& w = Open(false);
+  ASSERT_EQ(S(w.MidiInput()->ProductName()), "Tarvo");  // the stand-in for the missing "Sim"
+  Unplug("Tarvo");
+  w.RescanDevices();
+  EXPECT_EQ(Count("MIDI In device Tarvo was disconnected; MIDI Out device Tarvo was disconnected"),
+            1);
+  EXPECT_FALSE(w.MidiInput()->IsOpen());
+  EXPECT_EQ(S(w.AwaitedInput()), "Sim");
+  EXPECT_EQ(S(w.AwaitedOutput()), "Sim");
+  Plug("Sim");
+  w.RescanDevices();
+  EXPECT_TRUE(w.MidiInput()->IsOpen());
+  EXPECT_EQ(S(w.MidiInput()->ProductName()), "Sim");
+  EXPECT_EQ(S(w.MidiOutput()->ProductName()), "Sim");
+}
+
+TEST_F(HotPlug, ADeviceThatGoesAsTheAwaitedOneComesIsReplacedInOneRescan) {
+  reg.WriteString("MIDI_IN", "Sim");
+  TTestExplorer& w = Open(false);
+  Unplug("Tarvo");
+  Plug("Sim");
+  w.RescanDevices();
+  EXPECT_EQ(S(w.MidiInput()->ProductName()), "Sim");
+  EXPECT_TRUE(w.MidiInput()->IsOpen());
+  EXPECT_EQ(Count("MIDI In device Tarvo was disconnected; MIDI In device Sim was reopened; "
+                  "MIDI Out device Tarvo was disconnected"),
+            1)
+      << statuses.join('\n').toStdString();
+}
+
 TEST_F(HotPlug, ChoosingADeviceEndsTheWaitForAnother) {
   AddDevices({"Tarvo", "Pedal"});
   TTestExplorer& w = Open(false);
