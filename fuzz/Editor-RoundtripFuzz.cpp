@@ -22,6 +22,7 @@
 #include <memory>
 #include <vector>
 
+#include "CancellingDialogs.h"
 #include "app/DialogService.h"
 #include "app/kxUtility.h"
 #include "controls/kxLCDmeter.h"
@@ -32,21 +33,6 @@
 #include "preset/ParamTable.h"
 
 namespace {
-
-// Whatever the editor would ask, the user cancels; nothing is recorded.
-class TCancellingDialogs : public TDialogService {
- public:
-  QMessageBox::StandardButton Message(const TMessageRequest&) override {
-    return QMessageBox::Cancel;
-  }
-  std::optional<TFileAnswer> OpenFile(const TFileRequest&) override { return std::nullopt; }
-  std::optional<TFileAnswer> SaveFile(const TFileRequest&) override { return std::nullopt; }
-  std::optional<TFolderAnswer> BrowseForFolder(const TFolderRequest&) override {
-    return std::nullopt;
-  }
-  bool PrinterSetup(const TPrinterRequest&) override { return false; }
-  std::optional<QFont> ChooseFont(const TFontRequest&) override { return std::nullopt; }
-};
 
 struct TWorld {
   std::unique_ptr<QApplication> app;

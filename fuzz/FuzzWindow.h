@@ -7,26 +7,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/DialogService.h"
+#include "CancellingDialogs.h"
 #include "app/kxUtility.h"
 #include "device/Main.h"
 #include "midi/InProcessMidi.h"
-
-// Whatever a window would ask, the user cancels; nothing is recorded, so millions of runs do not
-// pile up answers.
-class TCancellingDialogs : public TDialogService {
- public:
-  QMessageBox::StandardButton Message(const TMessageRequest&) override {
-    return QMessageBox::Cancel;
-  }
-  std::optional<TFileAnswer> OpenFile(const TFileRequest&) override { return std::nullopt; }
-  std::optional<TFileAnswer> SaveFile(const TFileRequest&) override { return std::nullopt; }
-  std::optional<TFolderAnswer> BrowseForFolder(const TFolderRequest&) override {
-    return std::nullopt;
-  }
-  bool PrinterSetup(const TPrinterRequest&) override { return false; }
-  std::optional<QFont> ChooseFont(const TFontRequest&) override { return std::nullopt; }
-};
 
 // The program's main window on the given MIDI devices, offscreen, with settings in a folder of
 // its own; made once per fuzzing process.
