@@ -95,13 +95,9 @@ TMidiOutput* TfrmMain::RunPut(const QByteArray& message) {
   }
   // A long dump goes out in pieces when the send pacing asks for them, as the message buffer's
   // does: a unit that drops bytes of a long message at full speed is restored all the same.
-  const int chunk = SendPacing().ChunkSize;
-  std::vector<TSendPiece> pieces;
-  if (chunk > 0 && message.size() > chunk)
-    pieces = PlanSend(AsBytes(message), TSendPacing{0, chunk, SendPacing().ChunkDelayMs});
-  else
-    pieces.push_back(TSendPiece{message});
-  for (const TSendPiece& piece : pieces) {
+  // The gap between messages is the run's own business (RunSend); only the cutting applies here.
+  const TSendPacing cutting{0, SendPacing().ChunkSize, SendPacing().ChunkDelayMs};
+  for (const TSendPiece& piece : PlanSend(AsBytes(message), cutting)) {
     if (!piece.StartsMessage) {
       // Each piece's delay counts from the moment the piece before it has left.
       RunWaitFor([&] { return out->PendingLongMessages() == 0 || MidiOutput() != out; },

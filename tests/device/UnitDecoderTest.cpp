@@ -1,27 +1,11 @@
 // The monitor's texts for what the unit makes of a message.
 
+#include "MidiEvents.h"
 #include "device/UnitDecoder.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TMyMidiEvent Short(std::uint8_t status, std::uint8_t d1, std::uint8_t d2 = 0) {
-  TMyMidiEvent e;
-  e.MidiMessage = status;
-  e.Data1 = d1;
-  e.Data2 = d2;
-  return e;
-}
-
-TMyMidiEvent Sysex(std::initializer_list<std::uint8_t> bytes) {
-  TMyMidiEvent e;
-  e.MidiMessage = 0xF0;
-  e.Sysex = QByteArray(reinterpret_cast<const char*>(std::data(bytes)),
-                       static_cast<qsizetype>(bytes.size()));
-  e.SysexLength = static_cast<std::uint16_t>(bytes.size());
-  return e;
-}
 
 QByteArray Dump(const TPreset& preset) {
   const TPresetImage image = preset.Encode();

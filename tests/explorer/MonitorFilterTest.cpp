@@ -2,6 +2,7 @@
 // everything received to a file.
 
 #include "ExplorerTestUtil.h"
+#include "MidiEvents.h"
 #include "explorer/MonitorCapture.h"
 
 #include <QDir>
@@ -16,14 +17,6 @@ using namespace explorer_test;
 namespace {
 
 // ---- The filter's rule, event by event.
-
-TMyMidiEvent Short(std::uint8_t status, std::uint8_t d1 = 0, std::uint8_t d2 = 0) {
-  TMyMidiEvent e;
-  e.MidiMessage = status;
-  e.Data1 = d1;
-  e.Data2 = d2;
-  return e;
-}
 
 TEST(MonitorFilterRule, EachSettingHidesItsMessagesOnly) {
   TMonitorFilter realtime;
