@@ -471,10 +471,9 @@ int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
   return LogMidiEvent(std::move(event));
 }
 
-void TfrmMain::DevicesChanged() {
+void TfrmMain::DevicesChanged(bool anyInput, bool anyOutput) {
   if (!miZQNRequests) return;
-  const bool devices =
-      !MidiInput()->DeviceNames().isEmpty() && !MidiOutput()->DeviceNames().isEmpty();
+  const bool devices = anyInput && anyOutput;
   miZQNRequests->setEnabled(devices);
   miZQNRequests->menuAction()->setEnabled(devices);
 }

@@ -202,7 +202,7 @@ class TfrmMain : public TfrmMIDIExplorer {
   QString ReceivedStatus(int length) override;
   void timPresetReqTimer();
   // The requests menu follows whether both directions of the cable are there.
-  void DevicesChanged() override;
+  void DevicesChanged(bool anyInput, bool anyOutput) override;
   void LogSequenceLine(const QString& text);
   int RequestKey() const { return Device.CurrentBank * 256 + PresetIndex; }
   // Whether a preset dump that arrived during the run answers the request for the preset the run

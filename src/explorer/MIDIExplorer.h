@@ -235,8 +235,9 @@ class TfrmMIDIExplorer : public QMainWindow {
   // Records one received event when a recording runs.
   void CaptureEvent(const TMyMidiEvent& event);
 
-  // After a rescan found devices added or gone (the menus are up to date by then).
-  virtual void DevicesChanged() {}
+  // After a rescan found devices added or gone (the menus are up to date by then), with
+  // whether any input and any output device is there.
+  virtual void DevicesChanged(bool /*anyInput*/, bool /*anyOutput*/) {}
 
   // Runs ProcessMidiInput again on a later turn of the event loop, for events left waiting after
   // MaxEventsPerTurn; overrides of ProcessMidiInput use it the same way.

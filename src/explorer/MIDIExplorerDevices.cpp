@@ -153,5 +153,5 @@ void TfrmMIDIExplorer::ApplyDeviceScan(std::uint64_t scan, const QStringList& in
   ShowDeviceMarks();
   if (!news.isEmpty()) NoteStatus(news.join(QStringLiteral("; ")));
   rescanning_ = false;
-  if (inChanged || outChanged) DevicesChanged();
+  if (inChanged || outChanged) DevicesChanged(!inNames.isEmpty(), !outNames.isEmpty());
 }
