@@ -188,8 +188,8 @@ TfrmMPTEdit* TfrmMain::OpenMptEditor() {
   QBuffer stream(&bytes);
   stream.open(QIODevice::ReadOnly);
   editor->LoadTable(stream);
-  // A table read from a file is saved back to it unless the user chooses another name.
-  editor->SetFileName(BufferSourceFile);
+  // The buffer may have been edited since it was read: the editor names no file. A table opened
+  // from a file as such is named by OpenFiles.
   editor->show();
   return editor;
 }
@@ -358,9 +358,12 @@ QList<QWidget*> TfrmMain::OpenEditors() const {
 }
 
 bool TfrmMain::DoFormCloseQuery() {
-  const QList<QWidget*> editors = OpenEditors();
+  // A question's loop lets other handlers run; an editor that went meanwhile is passed over.
+  QList<QPointer<QWidget>> editors;
+  for (QWidget* w : OpenEditors()) editors << w;
   // Every question first: a Cancel on the last editor must not find the first ones already gone.
   for (QWidget* w : editors) {
+    if (!w) continue;
     w->raise();
     if (auto* preset = qobject_cast<TfrmPresetEditor*>(w)) {
       if (!preset->CloseQuery()) return false;
@@ -444,13 +447,13 @@ int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
     const TBytes dump = event->SysexBytes();
     if (!IsPresetDump(dump) || dump.back() != SysExEnd || !TakeSequenceDump(event->Sysex))
       return -1;
-    SetBufferBytes(event->Sysex);
+    // The run keeps the dump to itself: the message buffer is the user's.
     decoder_.SetPresetTitle(PreKineticMode ? -1 : Device.CurrentBank, PresetIndex,
                             PresetTitle(*event));
     // A title listing shows what it lists in the monitor too; a backup keeps it quiet, also for
     // its last preset, after which the run has ended.
     const bool saving = SaveToFiles;
-    SequenceStep();
+    SequenceStep(event->Sysex);
     if (!saving) LogMidiEvent(std::move(event));
     return -1;
   }
@@ -472,10 +475,13 @@ int TfrmMain::HandleMidiEvent(std::unique_ptr<TMyMidiEvent> event) {
 }
 
 void TfrmMain::DevicesChanged(bool anyInput, bool anyOutput) {
-  if (!miZQNRequests) return;
+  // The three menus of the unit follow whether both directions of the cable are there.
   const bool devices = anyInput && anyOutput;
-  miZQNRequests->setEnabled(devices);
-  miZQNRequests->menuAction()->setEnabled(devices);
+  for (QMenu* menu : {miZQNRequests, miPresets, miMPT}) {
+    if (!menu) continue;
+    menu->setEnabled(devices);
+    menu->menuAction()->setEnabled(devices);
+  }
 }
 
 QString TfrmMain::LogLineNote(const TMyMidiEvent& event) const {
@@ -673,7 +679,9 @@ void TfrmMain::EditBuffer() {
 void TfrmMain::OpenFiles(const QStringList& files) {
   for (const QString& file : files) {
     // A file that could not be read has been reported; the buffer holds nothing of it.
-    if (LoadFileIntoBuffer(file)) EditBuffer();
+    if (!LoadFileIntoBuffer(file) || OpenPresetEditor()) continue;
+    // A table opened as a file is saved back to it unless the user chooses another name.
+    if (TfrmMPTEdit* table = OpenMptEditor()) table->SetFileName(file);
   }
 }
 
@@ -688,14 +696,27 @@ QString TfrmMain::SendDump(QIODevice& stream, int expectedLength) {
   const QByteArray dump = stream.readAll();
   if (dump.isEmpty() || (expectedLength > 0 && dump.size() != expectedLength))
     return QStringLiteral("Stream read error");
+  if (SequenceOwnsLine()) return kLineBusy;
+  if (closing_) return QStringLiteral("MIDI Out device not available");
+  // Only a whole system-exclusive message goes to the unit: one that does not end with F7 would
+  // leave the unit waiting for its end and take whatever comes next as part of it.
+  if (static_cast<std::uint8_t>(dump.front()) != SysExStart)
+    return QStringLiteral(
+        "Not sent: the data does not begin with F0, so it is not one whole "
+        "message");
+  if (static_cast<std::uint8_t>(dump.back()) != SysExEnd)
+    return QStringLiteral(
+               "Not sent: the data ends with %1 instead of F7, so it is not one whole "
+               "message")
+        .arg(QString::number(static_cast<std::uint8_t>(dump.back()), 16)
+                 .rightJustified(2, QLatin1Char('0'))
+                 .toUpper());
   // A data byte of 80 or more would end the message early at the unit and scramble what
   // follows; such a dump comes from a record that was never completed and is not sent.
   for (qsizetype i = 1; i + 1 < dump.size(); ++i) {
     if (static_cast<std::uint8_t>(dump[i]) >= 0x80)
       return QStringLiteral("Not sent: the data holds a byte the unit cannot receive");
   }
-  if (SequenceOwnsLine()) return kLineBusy;
-  if (closing_) return QStringLiteral("MIDI Out device not available");
   if (!CheckMidiOut(false)) return QStringLiteral("MIDI Out device not available");
   try {
     MidiOutput()->PutLong(dump);

@@ -96,8 +96,9 @@ class TfrmMain : public TfrmMIDIExplorer {
 
   // ---- Request sequences: back up presets to files, print their titles, or both.
   void StartSequence(bool save);
-  // Takes the 246-byte dump now in the message buffer as the answer to the current request.
-  void SequenceStep();
+  // Takes the 246-byte dump as the answer to the current request. The run keeps its dumps to
+  // itself; the message buffer stays what the user made it.
+  void SequenceStep(const QByteArray& dump);
   void RequestPreset();
   void StopSequence();
   void AbortSequence();

@@ -183,8 +183,8 @@ void TfrmMain::RequestPreset() {
   ShowStatus(QStringLiteral("Requested preset #") + QString::number(PresetIndex + 1));
 }
 
-void TfrmMain::SequenceStep() {
-  const TBytes dump(MessageBuffer.Bytes.data(), PresetDumpLength);
+void TfrmMain::SequenceStep(const QByteArray& bytes) {
+  const TBytes dump = AsBytes(bytes);
   const QString number = PresetNumberText(PresetIndex + 1);
   QString title = QuickTitle(dump);
   if (title.isEmpty()) title = UntitledName;

@@ -36,6 +36,7 @@
 #include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
@@ -236,6 +237,10 @@ void TfrmMIDIExplorer::CreateControls() {
 
   connect(memMsgBuf, &TMsgBufEdit::InsertModeChanged, this, [this] { UpdateModePanel(); });
   connect(memMsgBuf, &TMsgBufEdit::Edited, this, [this] { BufferSourceFile.clear(); });
+  // Every change of the text unties the buffer from its file, whether it came by a key or from
+  // the menus (Cut, Paste, Undo, Clear); a load sets the file again after its text.
+  connect(memMsgBuf->document(), &QTextDocument::contentsChanged, this,
+          [this] { BufferSourceFile.clear(); });
   connect(memMsgBuf, &TMsgBufEdit::DoubleClicked, this, [this] { SendTextBuffer(); });
 }
 
@@ -508,38 +513,45 @@ void TfrmMIDIExplorer::InitExplorer(TkxRegUtil* regUtil, const QString& appTitle
 
 void TfrmMIDIExplorer::InputDeviceClick(TkxMIDIMenuItem* item) {
   TBusyCursor busy;
+  // The item belongs to the menu, which a rescan rebuilds: only its name is taken.
+  const QString name = item->DeviceName();
+  QString failure;
   try {
     // Only the input changes; the output stays open on its own device. The user's choice ends
     // any wait for a device that went away.
     awaitedIn_.clear();
     midiInput_->Close();
-    midiInput_->SetProductName(item->DeviceName());
+    midiInput_->SetProductName(name);
     midiInput_->Open();
     midiInput_->Start();
     inputClock_.start();
     ShowStatus(midiInput_->ProductName() + QStringLiteral(" opened for input"));
-    item->MenuItem()->setChecked(true);
   } catch (const EMidiInputError& e) {
-    item->MenuItem()->setChecked(false);
-    MessageDlg(this, QStringLiteral("MIDI In error"), e.Message(), QMessageBox::Critical,
-               QMessageBox::Ok);
+    failure = e.Message();
   }
+  ShowDeviceMarks();
+  if (!failure.isEmpty())
+    MessageDlg(this, QStringLiteral("MIDI In error"), failure, QMessageBox::Critical,
+               QMessageBox::Ok);
 }
 
 void TfrmMIDIExplorer::OutputDeviceClick(TkxMIDIMenuItem* item) {
   TBusyCursor busy;
+  const QString name = item->DeviceName();
+  QString failure;
   try {
     awaitedOut_.clear();
     midiOutput_->Close();
-    midiOutput_->SetProductName(item->DeviceName());
+    midiOutput_->SetProductName(name);
     midiOutput_->Open();
     ShowStatus(midiOutput_->ProductName() + QStringLiteral(" opened for output"));
-    item->MenuItem()->setChecked(true);
   } catch (const EmidioutputError& e) {
-    item->MenuItem()->setChecked(false);
-    MessageDlg(this, QStringLiteral("MIDI Out error"), e.Message(), QMessageBox::Critical,
-               QMessageBox::Ok);
+    failure = e.Message();
   }
+  ShowDeviceMarks();
+  if (!failure.isEmpty())
+    MessageDlg(this, QStringLiteral("MIDI Out error"), failure, QMessageBox::Critical,
+               QMessageBox::Ok);
 }
 
 void TfrmMIDIExplorer::RememberInt(const QString& name, int value) {
@@ -754,8 +766,9 @@ void TfrmMIDIExplorer::UpdateModePanel() {
 void TfrmMIDIExplorer::ShowStatus(const QString& text) {
   SetStatusPanels(text);
   emit StatusShown(text);
+  // Painted at once, so it is seen during long work; no other handler runs here. Whoever shows a
+  // status between reading state and using it can rely on the state holding.
   if (stbStatBar->isVisible()) stbStatBar->repaint();
-  QCoreApplication::processEvents();
 }
 
 QString TfrmMIDIExplorer::StatusText(int panel) const {

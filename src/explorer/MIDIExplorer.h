@@ -102,7 +102,8 @@ class TfrmMIDIExplorer : public QMainWindow {
   virtual QString LineBusyReason() const { return {}; }
 
   // ---- Services for the derived window.
-  // Shows the text at once and lets pending events run, so it is seen during long work.
+  // Shows the text at once (the status bar is repainted) and runs no other handler: only waits
+  // and modal dialogs do that.
   void ShowStatus(const QString& text);
   void AddMenuBeforeHelp(QMenu* topItem);
   void AddBufferMenuItem(QAction* item);
@@ -369,8 +370,6 @@ class TfrmMIDIExplorer : public QMainWindow {
   void RebuildDeviceItems(bool input, const QStringList& names);
   void ApplyDeviceScan(std::uint64_t scan, const QStringList& inNames, const QStringList& outNames);
   void ShowDeviceMarks();
-  // Shows a status from inside other work, without letting events run.
-  void NoteStatus(const QString& text);
   void ReadPacingSettings();
   void ShowPacingMarks();
   void SendBufferPaced(const std::vector<TSendPiece>& pieces);
@@ -391,6 +390,9 @@ class TfrmMIDIExplorer : public QMainWindow {
   // Moves `folder` to the top of the history (inserting it when new) and selects it.
   void PutFolderOnTop(const QString& folder);
   void SendTextBuffer();
+  // Focuses the buffer's editor with the caret at the start; says so when the editor refused a
+  // text (`textShown` false).
+  void FocusBufferStart(bool textShown);
 
   std::shared_ptr<IMidiInDriver> inDriver_;
   std::shared_ptr<IMidiOutDriver> outDriver_;

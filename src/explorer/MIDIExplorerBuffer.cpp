@@ -44,6 +44,18 @@ void TfrmMIDIExplorer::SendBuffer() {
     ShowStatus(QStringLiteral("The message buffer is being sent; Ctrl+C stops it"));
     return;
   }
+  // A part of a message would leave the receiver waiting for the rest, and it would take the
+  // next message sent as that rest.
+  if (const QString problem = WholeMessagesProblem(std::span<const std::uint8_t>(
+          MessageBuffer.Bytes.data(), static_cast<std::size_t>(MessageBuffer.BufferLength)));
+      !problem.isEmpty()) {
+    MessageDlg(this, QStringLiteral("Sorry..."),
+               QStringLiteral("Not sent: the buffer does not hold whole MIDI messages: ") +
+                   problem + QLatin1Char('.'),
+               QMessageBox::Warning, QMessageBox::Ok);
+    ShowStatus(QStringLiteral("Not sent: the buffer does not hold whole MIDI messages"));
+    return;
+  }
   if (pacing_.Paced()) {
     const std::vector<TSendPiece> pieces = PlanSend(
         std::span<const std::uint8_t>(MessageBuffer.Bytes.data(),
@@ -78,6 +90,10 @@ void TfrmMIDIExplorer::SaveBuffer() {
     ShowStatus(QStringLiteral("Buffer is empty; nothing to save"));
     return;
   }
+  // What the user asked to save is what the buffer holds now; the dialog's loop lets other
+  // handlers run.
+  const QByteArray bytes = MessageBuffer.Data();
+  const QString truncatedSource = truncatedSource_;
   TFileRequest dlgSave;
   dlgSave.parent = this;
   dlgSave.caption = QStringLiteral("Save message buffer as");
@@ -88,7 +104,7 @@ void TfrmMIDIExplorer::SaveBuffer() {
   const std::optional<TFileAnswer> answer = Dialogs().SaveFile(dlgSave);
   if (!answer) return;
   const QString fileName = answer->File();
-  if (!truncatedSource_.isEmpty() && SameFile(fileName, truncatedSource_)) {
+  if (!truncatedSource.isEmpty() && SameFile(fileName, truncatedSource)) {
     // The buffer holds only the start of that file: writing it back would cut the file.
     MessageDlg(this, QStringLiteral("Sorry..."),
                QStringLiteral("Not saved: only the first ") + QString::number(MsgBufferSize) +
@@ -99,14 +115,14 @@ void TfrmMIDIExplorer::SaveBuffer() {
     return;
   }
   // Whole or not at all: a failed save leaves the old file as it was.
-  const QString error = WriteWholeFile(fileName, MessageBuffer.Data());
+  const QString error = WriteWholeFile(fileName, bytes);
   if (!error.isEmpty()) {
     MessageDlg(this, QStringLiteral("Sorry..."),
                QStringLiteral("Could not write ") + fileName + QStringLiteral(": ") + error,
                QMessageBox::Warning, QMessageBox::Ok);
     return;
   }
-  ShowStatus(QStringLiteral("Saved ") + QString::number(MessageBuffer.BufferLength) +
+  ShowStatus(QStringLiteral("Saved ") + QString::number(bytes.size()) +
              QStringLiteral(" bytes to ") + fileName);
   RefreshFileList();
 }
@@ -141,7 +157,11 @@ void TfrmMIDIExplorer::UpdateBufferMenu() {
 
 void TfrmMIDIExplorer::ShowBufferBytes(const QString& text) {
   memMsgBuf->setPlainText(text);
-  if (memMsgBuf->TextIsEmpty() && !text.isEmpty()) {
+  FocusBufferStart(!memMsgBuf->TextIsEmpty() || text.isEmpty());
+}
+
+void TfrmMIDIExplorer::FocusBufferStart(bool textShown) {
+  if (!textShown) {
     MessageDlg(this, QStringLiteral("Sorry..."), QStringLiteral("File is too large for editor"),
                QMessageBox::Warning, QMessageBox::Ok);
   }
@@ -192,23 +212,28 @@ bool TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
     return false;
   }
   file.close();
+  // The buffer, its text and its file are set together before any message box, whose loop lets
+  // other handlers run: they find the buffer whole and tied to the file it holds.
   setWindowTitle(fileName + QStringLiteral(" - ") + appTitle_);
   const QString text = MessageBuffer.LoadBytes(data);
   truncatedSource_ = size > MsgBufferSize ? fileName : QString();
+  memMsgBuf->setPlainText(text);
+  BufferSourceFile = fileName;
+  const bool shown = !memMsgBuf->TextIsEmpty() || text.isEmpty();
   if (size > MsgBufferSize) {
+    ShowStatus(QStringLiteral("Read ") + QString::number(MsgBufferSize) +
+               QStringLiteral(" bytes from ") + fileName + QStringLiteral(" (filesize ") +
+               QString::number(size) + QStringLiteral(" is too big for buffer)"));
     MessageDlg(this, QStringLiteral("Sorry..."),
                fileName + QStringLiteral(" filesize (") + QString::number(size) +
                    QStringLiteral(" bytes) is too big for buffer.") +
                    QStringLiteral("\nDo not save this file or data loss will occur!"),
                QMessageBox::Warning, QMessageBox::Ok);
-    ShowStatus(QStringLiteral("Read ") + QString::number(MsgBufferSize) +
-               QStringLiteral(" bytes from ") + fileName + QStringLiteral(" (filesize ") +
-               QString::number(size) + QStringLiteral(" is too big for buffer)"));
   } else {
     ShowStatus(QStringLiteral("Read ") + QString::number(size) + QStringLiteral(" bytes from ") +
                fileName);
   }
-  ShowBufferBytes(text);
-  BufferSourceFile = fileName;
-  return true;
+  FocusBufferStart(shown);
+  // The user may have loaded or typed something else while a box was open.
+  return BufferSourceFile == fileName;
 }

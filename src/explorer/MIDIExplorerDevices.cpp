@@ -20,11 +20,6 @@ QStringList ItemNames(const std::vector<std::unique_ptr<TkxMIDIMenuItem>>& items
 
 }  // namespace
 
-void TfrmMIDIExplorer::NoteStatus(const QString& text) {
-  SetStatusPanels(text);
-  emit StatusShown(text);
-}
-
 void TfrmMIDIExplorer::RebuildDeviceItems(bool input, const QStringList& names) {
   auto& items = input ? inputItems_ : outputItems_;
   QMenu* menu = input ? miMIDIIn : miMIDIOut;
@@ -151,7 +146,7 @@ void TfrmMIDIExplorer::ApplyDeviceScan(std::uint64_t scan, const QStringList& in
         [this] { StopSending(); }, [] {});
   }
   ShowDeviceMarks();
-  if (!news.isEmpty()) NoteStatus(news.join(QStringLiteral("; ")));
+  if (!news.isEmpty()) ShowStatus(news.join(QStringLiteral("; ")));
   rescanning_ = false;
   if (inChanged || outChanged) DevicesChanged(!inNames.isEmpty(), !outNames.isEmpty());
 }

@@ -103,6 +103,9 @@ void TfrmMIDIExplorer::CreateFilePane() {
   cbxFolder->setObjectName(QStringLiteral("cbxFolder"));
   cbxFolder->setEditable(true);
   cbxFolder->setInsertPolicy(QComboBox::NoInsert);
+  // What the user types stays what they typed: inline completion from the history would replace
+  // a folder's name with a longer one visited before, and Enter would then open that one.
+  cbxFolder->setCompleter(nullptr);
   cbxFolder->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   cbxFolder->setFont(QApplication::font());
   tools->addWidget(cbxFolder, 1);

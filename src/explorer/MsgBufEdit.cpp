@@ -91,6 +91,11 @@ void TMsgBufEdit::keyPressEvent(QKeyEvent* e) {
     const QString all = toPlainText();
     const TTypedChar result = FilterTypedChar(typed, caret, all, insertMode_);
     if (result.ch.isNull()) continue;
+    if (result.separator == TTypedChar::SkipSeparator) {
+      c.setPosition(caret + 1);
+    } else if (result.separator == TTypedChar::InsertSeparator) {
+      c.insertText(QStringLiteral(" "));
+    }
     if (!c.hasSelection() && result.replaceNext) {
       c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
     }

@@ -112,6 +112,15 @@ TTypedChar FilterTypedChar(QChar typed, int caret, const QString& text, bool ins
       (typed >= QLatin1Char('a') && typed <= QLatin1Char('f')) ? typed.toUpper() : typed;
   // Byte k sits at characters 3k and 3k+1, its separator at 3k+2.
   const int col = (caret + 1) % 3;
+  if (col == 0 && IsHexDigit(ch)) {
+    // Pairs typed without blanks: the digit begins the next pair.
+    const bool blankHere = caret < text.size() && text[caret] == QLatin1Char(' ');
+    QString after = text;
+    if (!blankHere) after.insert(caret, QLatin1Char(' '));
+    TTypedChar result = FilterTypedChar(ch, caret + 1, after, insertMode);
+    result.separator = blankHere ? TTypedChar::SkipSeparator : TTypedChar::InsertSeparator;
+    return result;
+  }
   const bool allowed = col == 0 ? ch == QLatin1Char(' ') : IsHexDigit(ch) && !ch.isLower();
   if (!allowed) return {};
   // The second digit of a pair that is not followed by a separator (a pair being typed at the end
@@ -120,6 +129,92 @@ TTypedChar FilterTypedChar(QChar typed, int caret, const QString& text, bool ins
     return {ch, false};
   }
   return {ch, !insertMode && caret < text.size()};
+}
+
+namespace {
+
+QString HexByte(std::uint8_t b) {
+  return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+// Data bytes a message with this status byte carries.
+int DataBytesOf(std::uint8_t status) {
+  switch (status & 0xF0) {
+    case 0xC0:
+    case 0xD0:
+      return 1;
+    case 0xF0:
+      return status == 0xF1 || status == 0xF3 ? 1 : status == 0xF2 ? 2 : 0;
+    default:
+      return 2;
+  }
+}
+
+}  // namespace
+
+QString WholeMessagesProblem(std::span<const std::uint8_t> bytes) {
+  const auto at = [](std::size_t i) { return QString::number(i + 1); };
+  std::uint8_t running = 0;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const std::uint8_t b = bytes[i];
+    if (b >= 0xF8) {  // real-time: one byte, anywhere
+      ++i;
+      continue;
+    }
+    if (b == 0xF0) {
+      std::size_t end = i + 1;
+      while (end < bytes.size() && (bytes[end] < 0x80 || bytes[end] >= 0xF8)) ++end;
+      if (end == bytes.size())
+        return QStringLiteral(
+                   "the system-exclusive message that begins at byte %1 has no end "
+                   "(F7)")
+            .arg(at(i));
+      if (bytes[end] != 0xF7)
+        return QStringLiteral(
+                   "the system-exclusive message that begins at byte %1 is cut off by "
+                   "%2 at byte %3 before its end (F7)")
+            .arg(at(i), HexByte(bytes[end]), at(end));
+      running = 0;
+      i = end + 1;
+      continue;
+    }
+    if (b == 0xF7)
+      return QStringLiteral(
+                 "byte %1 is F7, the end of a system-exclusive message that never "
+                 "began")
+          .arg(at(i));
+    std::size_t first = i + 1;  // the first data byte
+    std::uint8_t status = b;
+    if (b < 0x80) {
+      if (running == 0)
+        return QStringLiteral("byte %1 (%2) is a data byte with no status byte before it")
+            .arg(at(i), HexByte(b));
+      status = running;
+      first = i;
+    } else {
+      running = b < 0xF0 ? b : 0;
+    }
+    const int need = DataBytesOf(status);
+    int have = 0;
+    std::size_t j = first;
+    while (have < need && j < bytes.size()) {
+      if (bytes[j] >= 0xF8) {
+        ++j;
+        continue;
+      }
+      if (bytes[j] >= 0x80) break;
+      ++have;
+      ++j;
+    }
+    if (have < need)
+      return QStringLiteral("the message %1 at byte %2 needs %3 data bytes but has %4")
+          .arg(HexByte(status), at(i))
+          .arg(need)
+          .arg(have);
+    i = j;
+  }
+  return {};
 }
 
 bool IsHexPasteText(const QString& text) {

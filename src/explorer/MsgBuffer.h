@@ -12,6 +12,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <span>
 
 inline constexpr int MsgBufferSize = 10000;
 
@@ -40,13 +41,22 @@ QString ParseErrorText(TParseResult result, const QString& text);
 
 // What becomes of one typed character in the hex editor.
 struct TTypedChar {
+  // A digit typed where a separator belongs starts the next pair: the caret first steps over the
+  // separator there, or a blank is put in when there is none.
+  enum TSeparator { NoSeparator, SkipSeparator, InsertSeparator };
   QChar ch;                  // the character to insert; null when it is discarded
   bool replaceNext = false;  // overwrite: the character at the caret is replaced
+  TSeparator separator = NoSeparator;
 };
 
 // `caret` counts characters from 0 in `text`. Backspace is not a typed character here: the editor
 // passes it on before asking.
 TTypedChar FilterTypedChar(QChar typed, int caret, const QString& text, bool insertMode);
+
+// Why the bytes are not a sequence of whole MIDI messages (a status byte with all its data
+// bytes, running status allowed; a system-exclusive message from F0 to F7; real-time bytes
+// anywhere), or empty when they are. Bytes are counted from 1.
+QString WholeMessagesProblem(std::span<const std::uint8_t> bytes);
 
 // True for a text the editor may paste: only blanks and hex digits (any case); empty passes.
 bool IsHexPasteText(const QString& text);

@@ -12,6 +12,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QUrl>
 
 using namespace explorer_test;
@@ -530,6 +531,50 @@ TEST_F(ExplorerWindow, TheFileMenuSavesClearsAndExits) {
     items << (a->isSeparator() ? QStringLiteral("-") : a->text());
   EXPECT_EQ(items,
             QStringList({"Save message buffer &as...", "&Clear message buffer", "-", "E&xit"}));
+}
+
+// A status is paint: a handler already queued when it is shown runs only after the command that
+// showed it has returned.
+TEST_F(ExplorerWindow, ShowingAStatusRunsNoOtherHandler) {
+  TTestExplorer& w = Open();
+  bool ran = false;
+  QMetaObject::invokeMethod(
+      &w, [&ran] { ran = true; }, Qt::QueuedConnection);
+  QTimer::singleShot(0, &w, [&ran] { ran = true; });
+  w.ShowStatus("Working");
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(S(w.StatusText(0)), "Working");
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(ran);
+}
+
+// Every edit of the buffer from its pop-up menu unties it from the file it was loaded from, as an
+// editing key does.
+TEST_F(ExplorerWindow, MenuEditsUntieTheBufferFromItsFile) {
+  TTestExplorer& w = Open();
+  const QString file = WriteFile("Mine.syx", QByteArray::fromHex("F07E7F0601F7"));
+  auto* popup = w.Child<QMenu>("popMsgBuf");
+  const struct {
+    const char* item;
+    bool selectAll;
+  } rows[] = {{"pmiPaste", true}, {"pmiCut", true}, {"pmiBufClear", false}, {"pmiUndo", false}};
+  for (const auto& row : rows) {
+    ASSERT_TRUE(w.LoadFileIntoBuffer(file));
+    ASSERT_EQ(S(w.BufferSourceFile), S(file));
+    if (std::string(row.item) == "pmiUndo") {  // something to undo that leaves the file named
+      QTest::keyClick(w.Editor(), Qt::Key_End);
+      QTest::keyClicks(w.Editor(), " 90");
+      w.BufferSourceFile = file;
+    }
+    if (row.selectAll) w.Action("pmiSelectAll")->trigger();
+    QGuiApplication::clipboard()->setText("C0 05");
+    popup->popup(w.mapToGlobal(QPoint(20, 20)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+    QAction* action = w.Action(row.item);
+    ASSERT_TRUE(action->isEnabled()) << row.item;
+    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(action).center());
+    EXPECT_TRUE(w.BufferSourceFile.isEmpty()) << row.item;
+  }
 }
 
 // Why a browser named by the setting did not show the page: found by its program, whatever

@@ -326,6 +326,28 @@ TEST_F(FilePane, UpFromARootBrowsesAndBrowsingSetsTheFolder) {
   EXPECT_EQ(S(w.CurrentFolder()), S(filesDir.path() + "/"));
 }
 
+// A folder typed key by key into the history box, Enter: that folder, even where its name begins
+// like one visited before.
+TEST_F(FilePane, AFolderTypedIntoTheBoxIsTheOneOpenedOnEnter) {
+  ASSERT_TRUE(QDir(filesDir.path()).mkpath("Presets/old"));
+  ASSERT_TRUE(QDir(filesDir.path()).mkpath("Pre"));
+  WriteFile("typed.zqn", QByteArray(246, 1), filesDir.path() + "/Pre");
+  reg.WriteStringAt(reg.Path() + "\\Folders", "2", filesDir.path() + "/Presets/old");
+  TTestExplorer& w = Open();
+  auto* box = w.Child<QComboBox>("cbxFolder");
+  for (const QString& typed : {filesDir.path() + "/Pre", filesDir.path() + "/Presets"}) {
+    box->lineEdit()->setFocus();
+    box->lineEdit()->selectAll();
+    QTest::keyClick(box->lineEdit(), Qt::Key_Delete);
+    QTest::keyClicks(box->lineEdit(), typed);
+    EXPECT_EQ(S(box->lineEdit()->text()), S(typed)) << "completed without a word";
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(S(w.CurrentFolder()), S(typed + "/"));
+    EXPECT_EQ(S(box->itemText(0)), S(typed + "/"));
+  }
+  EXPECT_EQ(Row("typed.zqn"), -1);  // the list shows the folder opened last
+}
+
 TEST_F(FilePane, HistoryIsReadFromNineValuesAndWrittenAsSeven) {
   const QString key = reg.Path() + "\\Folders";
   std::vector<std::unique_ptr<QTemporaryDir>> dirs;

@@ -258,6 +258,34 @@ TEST_F(HotPlug, ASlowListingKeepsAWorkerWaitingNeverTheWindow) {
   EXPECT_EQ(Checked("miMIDIIn"), QStringList({"Tarvo"}));
 }
 
+// A device chosen in the open menu while a rescan that changes the device list has finished and
+// waits to be taken: the chosen device is opened and checked, whatever the rescan does to the menu.
+TEST_F(HotPlug, ADeviceChosenWhileARescanWaitsIsTheOneOpened) {
+  TTestExplorer& w = OpenSlow();
+  Plug("Pedal");
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  auto* menu = w.Child<QMenu>("miMIDIIn");
+  menu->popup(w.mapToGlobal(QPoint(10, 10)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  QAction* pedal = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == "Pedal") pedal = a;
+  ASSERT_NE(pedal, nullptr);
+  slow->Hold();
+  Plug("Looper");
+  w.RescanDevicesInBackground();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return slow->Asked(); }, 5000));
+  slow->Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return slow->Answered(); }, 5000));
+  QThread::msleep(50);  // the finished listing is posted to the window, not yet taken
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(pedal).center());
+  QTest::qWait(20);
+  EXPECT_EQ(S(w.MidiInput()->ProductName()), "Pedal");
+  EXPECT_EQ(MenuDevices("miMIDIIn"), QStringList({"Tarvo", "Pedal", "Looper"}));
+  EXPECT_EQ(Checked("miMIDIIn"), QStringList({"Pedal"}));
+}
+
 TEST_F(HotPlug, AListingOlderThanTheMenusIsNotTaken) {
   TTestExplorer& w = OpenSlow();
   slow->Hold();

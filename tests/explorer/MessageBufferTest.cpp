@@ -36,12 +36,17 @@ TEST(MsgBufferRules, TypedCharacters) {
     bool insert;
     char result;  // 0: discarded
     bool replace;
+    TTypedChar::TSeparator separator = TTypedChar::NoSeparator;
   };
   const Row rows[] = {
-      {'f', 0, "", true, 'F', false},      // lower-case digits become upper-case
-      {'0', 1, "F", true, '0', false},     // second digit at the end
-      {' ', 2, "F0", true, ' ', false},    // separator position
-      {'1', 2, "F0", true, 0, false},      // a digit where the blank belongs
+      {'f', 0, "", true, 'F', false},    // lower-case digits become upper-case
+      {'0', 1, "F", true, '0', false},   // second digit at the end
+      {' ', 2, "F0", true, ' ', false},  // separator position
+      // A digit where the blank belongs begins the next pair.
+      {'1', 2, "F0", true, '1', false, TTypedChar::InsertSeparator},
+      {'1', 2, "F0 1A", true, '1', false, TTypedChar::SkipSeparator},
+      {'1', 2, "F0 1A", false, '1', true, TTypedChar::SkipSeparator},
+      {'1', 2, "F0 ", false, '1', false, TTypedChar::SkipSeparator},
       {' ', 0, "", true, 0, false},        // a blank where a digit belongs
       {'g', 0, "", true, 0, false},        // no hex digit
       {'\t', 3, "F0 ", true, 0, false},    // Tab and control characters are dropped
@@ -49,7 +54,7 @@ TEST(MsgBufferRules, TypedCharacters) {
       {'7', 0, "F0 1A 00", false, '7', true},
       {'7', 1, "F0 1A 00", false, '7', true},
       {'7', 1, "F01A", false, '7', false},  // second digit into a run of digits: inserted
-      {'7', 8, "F0 1A 00", false, 0, false},
+      {'7', 8, "F0 1A 00", false, '7', false, TTypedChar::InsertSeparator},
       {'7', 9, "F0 1A 00 ", false, '7', false},  // overwrite at the end adds
   };
   for (const Row& r : rows) {
@@ -57,6 +62,7 @@ TEST(MsgBufferRules, TypedCharacters) {
     EXPECT_EQ(t.ch, r.result ? QChar(r.result) : QChar()) << r.typed << " at " << r.caret;
     if (r.result) {
       EXPECT_EQ(t.replaceNext, r.replace) << r.typed << " at " << r.caret;
+      EXPECT_EQ(t.separator, r.separator) << r.typed << " at " << r.caret;
     }
   }
 }
@@ -132,20 +138,30 @@ TEST_F(MessageBuffer, TypingInInsertMode) {
   TTestExplorer& w = Open();
   Type("f0 1a");
   EXPECT_EQ(S(Text()), "F0 1A");
-  // Misplaced characters vanish: a digit at the separator, a blank at a digit, a non-hex letter.
+  // A digit where the blank belongs begins the next pair; a blank at a digit and a non-hex
+  // letter vanish.
   Type("2");
-  Type(" ");
   Type(" x");
-  EXPECT_EQ(S(Text()), "F0 1A ");
+  Type("0 ");
+  EXPECT_EQ(S(Text()), "F0 1A 20 ");
+  // Pairs typed without blanks are read as bytes.
+  SetEditorText("");
+  Type("f07e7f0601f7");
+  EXPECT_EQ(S(Text()), "F0 7E 7F 06 01 F7");
+  QTest::keyClick(w.Editor(), Qt::Key_F9);
+  EXPECT_EQ(Sent(), (std::vector<std::vector<std::uint8_t>>{{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}}));
+  SetEditorText("F0 1A");
+  Caret(5);
+  Type("2");
   EXPECT_EQ(S(w.StatusText(1)), "Insert");
   // Shortcut keys do not reach the text.
   QTest::keyClick(w.Editor(), Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(S(Text()), "F0 1A ");
+  EXPECT_EQ(S(Text()), "F0 1A 2");
   // Undo is the pop-up menu's.
   emit w.Child<QMenu>("popMsgBuf")->aboutToShow();
   ASSERT_TRUE(w.Action("pmiUndo")->isEnabled());
   w.Action("pmiUndo")->trigger();
-  EXPECT_NE(S(Text()), "F0 1A ");
+  EXPECT_NE(S(Text()), "F0 1A 2");
 }
 
 TEST_F(MessageBuffer, TypingInOverwriteMode) {
@@ -288,6 +304,55 @@ TEST_F(MessageBuffer, FileLoadsCutToTheBufferWithAWarning) {
   EXPECT_TRUE(w.LoadFileIntoBuffer(small));
   EXPECT_EQ(S(Text()), "F0 01 02 F7 ");
   EXPECT_EQ(S(w.StatusText(0)), S("Read 4 bytes from " + small));
+}
+
+// Only whole MIDI messages leave the buffer; the reason names the byte where it goes wrong.
+TEST(MsgBufferRules, WholeMessages) {
+  const struct {
+    const char* hex;
+    const char* problem;  // empty: whole
+  } rows[] = {
+      {"", ""},
+      {"90 3C 64", ""},
+      {"90 3C 64 3E 64", ""},  // running status
+      {"C0 05 F8 D0 F8 40", ""},
+      {"F0 7E F8 7F 06 01 F7 FE", ""},  // real-time bytes anywhere
+      {"F1 20 F2 00 01 F3 05 F6", ""},
+      {"F0", "the system-exclusive message that begins at byte 1 has no end (F7)"},
+      {"F0 1A 00 C0 05 F7",
+       "the system-exclusive message that begins at byte 1 is cut off by C0 at byte 4 before its "
+       "end (F7)"},
+      {"3C 64", "byte 1 (3C) is a data byte with no status byte before it"},
+      {"F0 F7 3C", "byte 3 (3C) is a data byte with no status byte before it"},
+      {"F6 3C", "byte 2 (3C) is a data byte with no status byte before it"},
+      {"F7", "byte 1 is F7, the end of a system-exclusive message that never began"},
+      {"90 3C", "the message 90 at byte 1 needs 2 data bytes but has 1"},
+      {"90 3C 64 3E", "the message 90 at byte 4 needs 2 data bytes but has 1"},
+      {"B0 07 C0 05", "the message B0 at byte 1 needs 2 data bytes but has 1"},
+      {"F2 01", "the message F2 at byte 1 needs 2 data bytes but has 1"},
+  };
+  for (const auto& row : rows) {
+    const QByteArray bytes = QByteArray::fromHex(QByteArray(row.hex).replace(' ', ""));
+    EXPECT_EQ(S(WholeMessagesProblem(std::span<const std::uint8_t>(
+                  reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()))),
+              row.problem)
+        << row.hex;
+  }
+}
+
+TEST_F(MessageBuffer, PartOfAMessageIsNeverSent) {
+  TTestExplorer& w = Open();
+  for (const char* text : {"F0", "F0 1A 00 15 45", "90 3C", "3C 64"}) {
+    SetEditorText(text);
+    dialogs->PlanButton(QMessageBox::Ok);
+    PressOnEditor(Qt::Key_F9);
+    EXPECT_TRUE(
+        dialogs->Last().text.startsWith("Not sent: the buffer does not hold whole MIDI "
+                                        "messages: "))
+        << text << ": " << S(dialogs->Last().text);
+  }
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(S(w.StatusText(0)), "Not sent: the buffer does not hold whole MIDI messages");
 }
 
 TEST_F(MessageBuffer, ClearThenF9SendsNothingAndAsksNothing) {

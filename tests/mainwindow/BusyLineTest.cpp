@@ -261,9 +261,9 @@ TEST_F(BusyLine, TheReplyTimeOutIsTenSeconds) {
   EXPECT_EQ(window->RequestTimeoutMs, 10000);
 }
 
-// After a backup, the buffer holds the last dump the run received, which came from no file:
-// "Open current file in editor" must not offer to save it over the file loaded before.
-TEST_F(BusyLine, ARunUntiesTheBufferFromItsFile) {
+// A backup keeps its dumps to itself: the buffer, its text and its file stay what the user loaded,
+// and "Open current file in editor" opens that file's preset under its name.
+TEST_F(BusyLine, ARunLeavesTheBufferAndItsFileAlone) {
   const QString file = out.filePath("mine.zqn");
   {
     QFile f(file);
@@ -277,11 +277,12 @@ TEST_F(BusyLine, ARunUntiesTheBufferFromItsFile) {
   dialogs->PlanButton(QMessageBox::Ok);
   window->miGetSaveEach->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Running; }, 10000));
-  EXPECT_TRUE(window->BufferSourceFile.isEmpty());
+  EXPECT_EQ(window->BufferSourceFile, file);
+  EXPECT_EQ(window->MessageBuffer.Data(), Memory(3, 0));
   TfrmPresetEditor* editor = window->OpenPresetEditor();
   ASSERT_NE(editor, nullptr);
-  EXPECT_TRUE(editor->FileName().isEmpty());
-  EXPECT_EQ(ImageOf(editor->Preset()), Memory(1, 1));
+  EXPECT_EQ(editor->FileName(), file);
+  EXPECT_EQ(ImageOf(editor->Preset()), Memory(3, 0));
 }
 
 // "Print list of presets..." with no bank chosen: the listing, to a PDF file, ends before it runs.

@@ -134,7 +134,9 @@ TEST_F(BusyTableEditor, ASendThatCannotGoSaysWhy) {
   EXPECT_TRUE(dialogs->Problems().isEmpty()) << dialogs->Problems().join('\n').toStdString();
 }
 
-TEST_F(BusyTableEditor, ATableOpenedFromAFileKeepsItsFileName) {
+// The buffer may have been edited since its file was read: a table opened from it names no file,
+// while events stream in.
+TEST_F(BusyTableEditor, ATableOpenedFromTheBufferNamesNoFile) {
   Start();
   Tmpt table;
   table.SetEntry(0, 41);
@@ -151,12 +153,12 @@ TEST_F(BusyTableEditor, ATableOpenedFromAFileKeepsItsFileName) {
   const auto editors = window->findChildren<TfrmMPTEdit*>();
   ASSERT_EQ(editors.size(), 1);
   TfrmMPTEdit* editor = editors[0];
-  EXPECT_EQ(editor->FileName(), path);
-  EXPECT_EQ(editor->windowTitle(), path + " - QVA ZQN Tarvo MPT Editor");
+  EXPECT_TRUE(editor->FileName().isEmpty());
+  EXPECT_EQ(editor->windowTitle(), "QVA ZQN Tarvo MPT Editor");
   EXPECT_EQ(editor->Cell(1, 1), "042");
   dialogs->PlanCancel();
   QTest::mouseClick(editor->btnSaveAs, Qt::LeftButton);
-  EXPECT_EQ(dialogs->Last().fileName, path);
+  EXPECT_NE(dialogs->Last().fileName, path);
 }
 
 TEST_F(BusyTableEditor, DraggingFromAnInvalidCellIsRefusedWithTheMessage) {
