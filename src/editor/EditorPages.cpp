@@ -26,12 +26,6 @@ QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
   return label;
 }
 
-QString StoredValueText(const TParamDef& def, int stored) {
-  // A value the scale has no text for still reads as what the preset holds.
-  const QString text = def.ValueText(stored);
-  return text.isEmpty() && def.Kind != TControlKind::RadioGroup ? QString::number(stored) : text;
-}
-
 // The equalizer band: caption, meter with its scroll bar, value text underneath.
 QWidget* BuildBand(TParamControl& c, QWidget* page) {
   const TParamDef& def = *c.Def;
@@ -71,7 +65,7 @@ QWidget* BuildBand(TParamControl& c, QWidget* page) {
   QObject::connect(c.ScrollBar, &QScrollBar::valueChanged, meter, [meter, text, d](int v) {
     meter->SetPosition(d->Max - v);
     const std::int32_t* field = meter->BoundField();
-    text->setText(StoredValueText(*d, field ? *field : meter->Position()));
+    text->setText(d->LabelText(field ? *field : meter->Position()));
   });
   return band;
 }
@@ -139,7 +133,7 @@ int TParamControl::StoredValue() const {
 }
 
 void TParamControl::RefreshValueText() const {
-  if (ValueText) ValueText->setText(StoredValueText(*(TextDef ? *TextDef : Def), StoredValue()));
+  if (ValueText) ValueText->setText((TextDef ? *TextDef : Def)->LabelText(StoredValue()));
 }
 
 void OnListChoice(QListWidget* list, QObject* context, std::function<void()> chosen) {
@@ -195,7 +189,7 @@ std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamD
         std::shared_ptr<const TParamDef*> d = c.TextDef;
         QObject::connect(bar, &TkxTrackBar::Changed, text, [bar, text, d] {
           const std::int32_t* field = bar->BoundField();
-          text->setText(StoredValueText(**d, field ? *field : bar->StoredValue()));
+          text->setText((*d)->LabelText(field ? *field : bar->StoredValue()));
         });
         break;
       }
