@@ -108,8 +108,8 @@ void TfrmPresetEditor::BuildDigitalSelection(QGroupBox* box) {
   bottom->addWidget(btnDigGrp);
   grid->addLayout(bottom, 2, 0, 1, 3);
 
-  connect(lbxDigAvail, &QListWidget::itemSelectionChanged, this, [this] { lbxDigAvailClick(); });
-  connect(lbxDigSel, &QListWidget::itemSelectionChanged, this, [this] { lbxDigSelClick(); });
+  OnListClick(lbxDigAvail, this, [this] { lbxDigAvailClick(); });
+  OnListClick(lbxDigSel, this, [this] { lbxDigSelClick(); });
   connect(lbxDigAvail, &QListWidget::itemDoubleClicked, this, [this] { lbxDigAvailDblClick(); });
   connect(lbxDigSel, &QListWidget::itemDoubleClicked, this, [this] { lbxDigSelDblClick(); });
   connect(btnAddDfx, &QToolButton::clicked, this, [this] { btnAddDfxClick(); });

@@ -389,6 +389,14 @@ TEST(EditorDigitalChain, LeavingAListForAnythingButItsButtonDisablesTheButton) {
   rig.editor->edtTitle->setFocus();
   QApplication::processEvents();
   EXPECT_FALSE(rig.editor->btnAddDfx->isEnabled());
+  // The effect still selected is offered again when clicked, or given the space key.
+  QTest::mouseClick(avail->viewport(), Qt::LeftButton, {},
+                    avail->visualItemRect(avail->item(0)).center());
+  EXPECT_TRUE(rig.editor->btnAddDfx->isEnabled());
+  rig.editor->edtTitle->setFocus();
+  ASSERT_FALSE(rig.editor->btnAddDfx->isEnabled());
+  QTest::keyClick(avail, Qt::Key_Space);
+  EXPECT_TRUE(rig.editor->btnAddDfx->isEnabled());
   // The same for the chain and its remove button; going to the button keeps it usable.
   emit avail->itemDoubleClicked(avail->item(0));
   QListWidget* sel = rig.editor->lbxDigSel;
