@@ -282,7 +282,11 @@ void TfrmPresetEditor::RefreshPerfControllers() {
   lbxPMIdefctl->clear();
   for (int k : DropAbsentAssignments(preset_)) lbxPMIdefctl->addItem(AssignmentText(k));
   perfUpdating_ = was;
+  // The entry shown may just have been dropped, and none of the new items is selected: no entry
+  // is edited until the user chooses one, as after a page switch.
+  perfCurrent_ = -1;
   ResetParamLists(true);
+  DisablePerfEditing();
 }
 
 void TfrmPresetEditor::ResetParamLists(bool fillEffects) {
@@ -328,6 +332,10 @@ void TfrmPresetEditor::pgcPresetChange() {
   lbxPMIdefctl->setCurrentRow(-1, QItemSelectionModel::Clear);
   if (pgcPreset->currentWidget() != tsPerfMIDI) return;
   ResetParamLists(true);
+  DisablePerfEditing();
+}
+
+void TfrmPresetEditor::DisablePerfEditing() {
   for (QWidget* w :
        std::initializer_list<QWidget*>{lbxCtlParam, lbxParamNames, grdPMctl, btnVexaleft,
                                        btnVexaright, scrLowValue, scrHighValue})

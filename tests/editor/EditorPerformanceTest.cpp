@@ -167,12 +167,18 @@ TEST(EditorPerformance, SwitchingTheAnalogEffectOffDropsItsEntries) {
   p.PerfMIDI[1].ParamNo = 2;  // digital mix: never dropped
   p.PerfMIDI[1].InUse = true;
   rig.Show(p);
+  OpenPerfPage(rig);
+  ClickItem(rig.editor->lbxPMIdefctl, QStringLiteral("Controller #1"));
   EXPECT_EQ(rig.editor->lbxPMIdefctl->count(), 2);
   rig.editor->cklAnalogSelect->item(0)->setCheckState(Qt::Unchecked);
   EXPECT_FALSE(rig.editor->Preset().PerfInUse[0]);
   EXPECT_EQ(rig.editor->Preset().PerfMIDI[0], TPerfMIDI());
   ASSERT_EQ(rig.editor->lbxPMIdefctl->count(), 1);
   EXPECT_EQ(rig.editor->lbxPMIdefctl->item(0)->text(), QStringLiteral("Controller #2"));
+  // The entry shown is gone: none is current and none can be edited, as after a page switch.
+  EXPECT_EQ(rig.editor->CurrentPerfEntry(), -1);
+  EXPECT_FALSE(rig.editor->lbxCtlParam->isEnabled());
+  EXPECT_FALSE(rig.editor->lbxParamNames->isEnabled());
 }
 
 TEST(EditorPerformance, VexaRightStoresController11AndLeft4) {
