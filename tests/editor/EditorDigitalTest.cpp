@@ -435,11 +435,13 @@ TEST(EditorDigitalChain, RemovingATargetedEffectClearsItsPerformanceEntry) {
       rig.editor->lbxCtlParam->findItems(QStringLiteral("Dual PTr"), Qt::MatchExactly).isEmpty());
 }
 
-TEST(EditorDigitalChain, PickingGroup53FromTheListReachesIt) {
+// One change, one send, one step back; the chain reads in the order of the group's row.
+TEST(EditorDigitalChain, PickingAGroupFromTheListIsOneStep) {
   EditorRig rig;
   TPreset p = EmptyChain();
-  p.DigitalInUse[0] = true;  // Low Pass stays, the rest joins
+  p.DigitalInUse = {true, true, true, false, false};  // Low Pass, Stereo DDL L, Flanger
   rig.ShowSettled(p);
+  const QByteArray before = ImageBytes(rig.editor->Preset());
   QString caption;
   int lines = 0;
   QString line53;
@@ -448,7 +450,7 @@ TEST(EditorDigitalChain, PickingGroup53FromTheListReachesIt) {
     caption = picker->windowTitle();
     lines = picker->lbxPickList->count();
     line53 = picker->lbxPickList->item(53)->text();
-    picker->lbxPickList->setCurrentRow(53);
+    picker->lbxPickList->setCurrentRow(10);
     picker->btnOk->click();
     return form.result() == QDialog::Accepted;
   });
@@ -456,11 +458,13 @@ TEST(EditorDigitalChain, PickingGroup53FromTheListReachesIt) {
   EXPECT_EQ(caption, QStringLiteral("Valid Digital Groups"));
   EXPECT_EQ(lines, 54);
   EXPECT_EQ(line53, QStringLiteral("53. Low Pass, Stereo DDL S, Dual PTr"));
-  EXPECT_EQ(rig.editor->Preset().DigitalGroup, 53);
-  EXPECT_EQ(rig.editor->Preset().DigitalInUse,
-            (std::array<bool, 5>{true, true, true, false, false}));
-  EXPECT_EQ(rig.editor->lbxDigSel->count(), 3);
-  EXPECT_EQ(rig.sent.size(), 2u);  // one full operation per effect added
+  EXPECT_EQ(rig.editor->Preset().DigitalGroup, 10);
+  EXPECT_EQ(rig.editor->Preset().DigitalInUse, (std::array<bool, 5>{true, true, true, true, true}));
+  EXPECT_EQ(Texts(rig.editor->lbxDigSel).join(", ").toStdString(),
+            "Low Pass, Regen DDL S, Reverb 2, Flanger, Tremolo");
+  EXPECT_EQ(rig.sent.size(), 1u);
+  rig.editor->btnUndo->click();
+  EXPECT_EQ(ImageBytes(rig.editor->Preset()), before);
 }
 
 TEST(EditorDigitalChain, ScreenshotOfAFullGroup) {
