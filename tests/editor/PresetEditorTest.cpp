@@ -178,6 +178,19 @@ TEST(PresetEditorChanges, WithAutoSendOffMovesGiveOneSnapshotAndNoSend) {
   EXPECT_EQ(S(rig.Find<QLabel>("txtCMPdrive")->text()), EighthsPercentText(28).toStdString());
 }
 
+// A movement still settling when the window closes is recorded and sent as the timer would.
+TEST(PresetEditorChanges, AMovementJustBeforeClosingStillReachesTheUnit) {
+  EditorRig rig;
+  rig.ShowSettled(SamplePreset());
+  rig.editor->SetSettleInterval(60000);
+  StepRight(rig.Find<TkxTrackBar>("trbCMPoutput"));
+  rig.dialogs->PlanButton(QMessageBox::No);  // the save question
+  rig.editor->btnExit->click();
+  EXPECT_EQ(rig.editor->History().UndoList.Count(), 2);
+  ASSERT_EQ(rig.sent.size(), 1u);
+  EXPECT_EQ(rig.unit.EditBuffer(), ImageBytes(rig.editor->Preset()));
+}
+
 TEST(PresetEditorChanges, TypingATitleSendsAfterEveryKeystrokeEvenWithAutoSendOff) {
   EditorRig rig;
   rig.Show(SamplePreset());
