@@ -134,7 +134,8 @@ void TfrmPresetEditor::Open() {
   if (neverSaved_ || preset_.IsModified()) {
     switch (AskYesNoCancel(this, windowTitle(), SaveChangesQuestion)) {
       case TQuestionAnswer::Yes:
-        SaveAs();  // opening goes on whatever the save did
+        // The edits stay when they could not be saved: the opened file would replace them.
+        if (!SaveAs()) return;
         break;
       case TQuestionAnswer::No:
       case TQuestionAnswer::YesToAll:

@@ -547,6 +547,11 @@ TEST(PresetEditorFiles, OpenAsksToSaveAModifiedPresetAndShowsTheNewOne) {
   rig.editor->Open();
   EXPECT_EQ(S(rig.dialogs->Last().text), "Do you want to save your changes?");
   EXPECT_EQ(S(rig.editor->Preset().Title), "Edited");
+  // "Yes" with a save that does not happen keeps the edits: nothing is opened.
+  rig.dialogs->PlanButton(QMessageBox::Yes);
+  rig.dialogs->PlanCancel();
+  rig.editor->Open();
+  EXPECT_EQ(rig.dialogs->Last().kind, TDialogKind::SaveFile);
   rig.dialogs->PlanButton(QMessageBox::No);
   rig.dialogs->PlanOpenFiles({file.fileName()});
   rig.editor->Open();
