@@ -108,8 +108,8 @@ void TfrmPresetEditor::BuildDigitalSelection(QGroupBox* box) {
   bottom->addWidget(btnDigGrp);
   grid->addLayout(bottom, 2, 0, 1, 3);
 
-  connect(lbxDigAvail, &QListWidget::itemSelectionChanged, this, [this] { lbxDigAvailClick(); });
-  connect(lbxDigSel, &QListWidget::itemSelectionChanged, this, [this] { lbxDigSelClick(); });
+  OnListClick(lbxDigAvail, this, [this] { lbxDigAvailClick(); });
+  OnListClick(lbxDigSel, this, [this] { lbxDigSelClick(); });
   connect(lbxDigAvail, &QListWidget::itemDoubleClicked, this, [this] { lbxDigAvailDblClick(); });
   connect(lbxDigSel, &QListWidget::itemDoubleClicked, this, [this] { lbxDigSelDblClick(); });
   connect(btnAddDfx, &QToolButton::clicked, this, [this] { btnAddDfxClick(); });
@@ -356,19 +356,42 @@ void TfrmPresetEditor::btnDigGrpClick() {
   const int chosen = picker.SelectedIndex();
   if (!IsValidGroup(chosen)) return;
 
-  for (int i = lbxDigSel->count() - 1; i >= 0; --i) {
-    if (GroupContains(chosen, EffectIndex(lbxDigSel->item(i)->text()))) continue;
-    lbxDigSel->setCurrentRow(i);
-    btnDelDfxClick();
-  }
+  // The group is one choice: one change of the chain, one step of the history, one send. Every
+  // entry of the chosen row can be in the chain together, so the chain is that row.
+  const QStringList before = Names(lbxDigSel);
+  QStringList names;
+  int added = -1;  // the last effect the group brings in
   for (int place = 0; place < GroupPlaceCount; ++place) {
     const int effect = GroupEffect(chosen, place);
     if (effect < 0) break;
-    const QString name = EffectName(effect);
-    if (!lbxDigSel->findItems(name, Qt::MatchExactly).isEmpty()) continue;
-    const QList<QListWidgetItem*> offered = lbxDigAvail->findItems(name, Qt::MatchExactly);
-    if (offered.isEmpty()) continue;
-    lbxDigAvail->setCurrentItem(offered.first());
-    btnAddDfxClick();
+    names << EffectName(effect);
+    if (!before.contains(names.last())) added = effect;
   }
+  QStringList oldSet = before, newSet = names;
+  oldSet.sort();
+  newSet.sort();
+  if (oldSet != newSet) {
+    lbxDigSel->clear();
+    lbxDigSel->addItems(names);
+    if (!Regroup()) {
+      lbxDigSel->clear();
+      lbxDigSel->addItems(before);
+      FillAvailable();
+      return;
+    }
+  }
+  // The chain reads in the order of the group's row, as for a preset just shown, whatever the
+  // order the effects had before.
+  lbxDigSel->clear();
+  for (int effect : ChosenDigitalEffects(preset_)) lbxDigSel->addItem(EffectName(effect));
+  btnDelDfx->setEnabled(false);
+  if (oldSet == newSet) return;
+  AfterChainChange();
+  btnAddDfx->setEnabled(false);
+  if (added >= 0) {
+    // The page the group added last, in view, as an added effect's page is.
+    pgcPreset->setCurrentWidget(tsDigital);
+    pgcDigitalParams->setCurrentIndex(DigitalCatalogue[added].Page);
+  }
+  MarkModified(true);
 }

@@ -2,9 +2,11 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QVBoxLayout>
 #include <stdexcept>
 
@@ -24,12 +26,6 @@ QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
   return label;
-}
-
-QString StoredValueText(const TParamDef& def, int stored) {
-  // A value the scale has no text for still reads as what the preset holds.
-  const QString text = def.ValueText(stored);
-  return text.isEmpty() && def.Kind != TControlKind::RadioGroup ? QString::number(stored) : text;
 }
 
 // The equalizer band: caption, meter with its scroll bar, value text underneath.
@@ -71,10 +67,54 @@ QWidget* BuildBand(TParamControl& c, QWidget* page) {
   QObject::connect(c.ScrollBar, &QScrollBar::valueChanged, meter, [meter, text, d](int v) {
     meter->SetPosition(d->Max - v);
     const std::int32_t* field = meter->BoundField();
-    text->setText(StoredValueText(*d, field ? *field : meter->Position()));
+    text->setText(d->LabelText(field ? *field : meter->Position()));
   });
   return band;
 }
+
+// The clicks of an item view. A change of the view's choice is a click by itself; a mouse click
+// (press and release on one item) that changed nothing, or an activation key on the chosen item,
+// is one too. The change a mouse press makes is the click of that press, so the release that
+// completes it reports nothing more.
+class TViewClicks : public QObject {
+ public:
+  TViewClicks(QAbstractItemView* view, bool activationKeys, std::function<void()> clicked)
+      : QObject(view), view_(view), keys_(activationKeys), clicked_(std::move(clicked)) {
+    view->viewport()->installEventFilter(this);
+    if (keys_) view->installEventFilter(this);
+    connect(view, &QAbstractItemView::clicked, this, [this] {
+      if (!changedByPress_) clicked_();
+    });
+  }
+
+  void Changed() {
+    changedByPress_ = true;
+    clicked_();
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == view_->viewport() && event->type() == QEvent::MouseButtonPress) {
+      changedByPress_ = false;
+    } else if (watched == view_ && event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<const QKeyEvent*>(event);
+      const bool activation = key->key() == Qt::Key_Space || key->key() == Qt::Key_Select ||
+                              key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+      // Space on an item not yet selected selects it: that change is the click.
+      const QModelIndex current = view_->currentIndex();
+      if (activation && !(key->modifiers() & Qt::ControlModifier) && current.isValid() &&
+          view_->selectionModel()->isSelected(current))
+        clicked_();
+    }
+    return false;
+  }
+
+ private:
+  QAbstractItemView* view_;
+  bool keys_;
+  std::function<void()> clicked_;
+  bool changedByPress_ = true;
+};
 
 }  // namespace
 
@@ -139,16 +179,31 @@ int TParamControl::StoredValue() const {
 }
 
 void TParamControl::RefreshValueText() const {
-  if (ValueText) ValueText->setText(StoredValueText(*(TextDef ? *TextDef : Def), StoredValue()));
+  if (ValueText) ValueText->setText((TextDef ? *TextDef : Def)->LabelText(StoredValue()));
+}
+
+void OnListClick(QListWidget* list, QObject* context, std::function<void()> clicked) {
+  auto* clicks = new TViewClicks(list, true, std::move(clicked));
+  QObject::connect(list, &QListWidget::itemSelectionChanged, context,
+                   [clicks] { clicks->Changed(); });
 }
 
 void OnListChoice(QListWidget* list, QObject* context, std::function<void()> chosen) {
   // A click or a key that chooses an item selects it, and by then it is the current item; a
   // current item that comes without a selection (the focus, Ctrl with an arrow key) is none.
-  QObject::connect(list, &QListWidget::itemSelectionChanged, context, [list, chosen] {
+  OnListClick(list, context, [list, chosen = std::move(chosen)] {
     const QListWidgetItem* item = list->currentItem();
     if (item && item->isSelected()) chosen();
   });
+}
+
+void OnGridClick(QTableWidget* grid, QObject* context, std::function<void()> clicked) {
+  // The keys of the grid edit the names; only the mouse clicks a row that is already current.
+  auto* clicks = new TViewClicks(grid, false, std::move(clicked));
+  QObject::connect(grid, &QTableWidget::currentCellChanged, context,
+                   [clicks](int row, int, int previous, int) {
+                     if (row != previous) clicks->Changed();
+                   });
 }
 
 std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamDef> rows) {
@@ -195,7 +250,7 @@ std::vector<TParamControl> BuildParamPage(QWidget* page, std::span<const TParamD
         std::shared_ptr<const TParamDef*> d = c.TextDef;
         QObject::connect(bar, &TkxTrackBar::Changed, text, [bar, text, d] {
           const std::int32_t* field = bar->BoundField();
-          text->setText(StoredValueText(**d, field ? *field : bar->StoredValue()));
+          text->setText((*d)->LabelText(field ? *field : bar->StoredValue()));
         });
         break;
       }

@@ -18,6 +18,7 @@ class QLabel;
 class QListWidget;
 class QObject;
 class QScrollBar;
+class QTableWidget;
 class QWidget;
 class TkxLCDmeter;
 class TkxRadioGroup;
@@ -48,10 +49,20 @@ struct TParamControl {
   void RefreshValueText() const;
 };
 
-// Calls `chosen` whenever the user makes an item of the single-selection list its choice, with
-// the mouse or the keys: the current item becomes the selected one. The current item a list
-// takes by itself on getting the focus, unselected, is no choice.
+// Calls `clicked` for every click on the list, as a list box reports them: each change of its
+// selection (by the mouse, the keys or the program), and also a mouse click, or the space, enter
+// or return key, on the item already selected, which changes no selection and is a click all the
+// same. One click is reported once.
+void OnListClick(QListWidget* list, QObject* context, std::function<void()> clicked);
+
+// As OnListClick, for the clicks that leave an item of the single-selection list chosen: the
+// current item is the selected one. The current item a list takes by itself on getting the
+// focus, unselected, is no choice.
 void OnListChoice(QListWidget* list, QObject* context, std::function<void()> chosen);
+
+// Calls `clicked` once for every click on the grid: each move of its current row (by the mouse,
+// the keys or the program), and a mouse click within the row already current.
+void OnGridClick(QTableWidget* grid, QObject* context, std::function<void()> clicked);
 
 // Places the rows' controls on the page (which gets a layout) and returns them in row order.
 // Track bars stand in a column with their caption and value text, radio groups beside them,

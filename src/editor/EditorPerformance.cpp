@@ -172,9 +172,9 @@ void TfrmPresetEditor::BuildPerfPage() {
   grid->addLayout(gridColumn, 0, 3);
   grid->setColumnStretch(3, 1);
 
-  // The lists act on their current item however it changes, by the mouse or the keys; a change
-  // the page makes itself, or a current item a list only takes on getting the focus, is no
-  // choice.
+  // The lists act on every click that chooses an item, by the mouse or the keys, also on the item
+  // already chosen; a change the page makes itself, or a current item a list only takes on
+  // getting the focus, is no choice.
   OnListChoice(lbxPMIdefctl, this, [this] {
     if (!perfUpdating_) lbxPMIdefctlClick();
   });
@@ -196,11 +196,8 @@ void TfrmPresetEditor::BuildPerfPage() {
   });
   connect(scrLowValue, &QScrollBar::valueChanged, this, [this] { scrLowValueChange(); });
   connect(scrHighValue, &QScrollBar::valueChanged, this, [this] { scrHighValueChange(); });
-  connect(grdPMctl, &QTableWidget::cellClicked, this, [this] { grdPMctlClick(); });
-  connect(grdPMctl, &QTableWidget::currentCellChanged, this,
-          [this](int row, int, int previous, int) {
-            if (row != previous) grdPMctlClick();
-          });
+  // One click on a row is one choice of its controller, whether or not it moves the grid's row.
+  OnGridClick(grdPMctl, this, [this] { grdPMctlClick(); });
   connect(grdPMctl, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
     if (!namesFilling_ && item->column() == 1) grdPMctlSetEditText(item->row(), item->text());
   });
@@ -285,7 +282,11 @@ void TfrmPresetEditor::RefreshPerfControllers() {
   lbxPMIdefctl->clear();
   for (int k : DropAbsentAssignments(preset_)) lbxPMIdefctl->addItem(AssignmentText(k));
   perfUpdating_ = was;
+  // The entry shown may just have been dropped, and none of the new items is selected: no entry
+  // is edited until the user chooses one, as after a page switch.
+  perfCurrent_ = -1;
   ResetParamLists(true);
+  DisablePerfEditing();
 }
 
 void TfrmPresetEditor::ResetParamLists(bool fillEffects) {
@@ -331,6 +332,10 @@ void TfrmPresetEditor::pgcPresetChange() {
   lbxPMIdefctl->setCurrentRow(-1, QItemSelectionModel::Clear);
   if (pgcPreset->currentWidget() != tsPerfMIDI) return;
   ResetParamLists(true);
+  DisablePerfEditing();
+}
+
+void TfrmPresetEditor::DisablePerfEditing() {
   for (QWidget* w :
        std::initializer_list<QWidget*>{lbxCtlParam, lbxParamNames, grdPMctl, btnVexaleft,
                                        btnVexaright, scrLowValue, scrHighValue})

@@ -655,6 +655,8 @@ void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  timSys->stop();
+  // A movement still settling is part of what the user did: it is recorded and, with Auto send,
+  // goes to the unit now rather than never.
+  if (timSys->isActive() || sendPending_) TimerTick();
   event->accept();  // hidden, not destroyed: the opener may reuse the window
 }

@@ -262,6 +262,8 @@ class TfrmPresetEditor : public QWidget {
   void BuildPerfPage();
   void ResetParamLists(bool fillEffects);
   void UpdatePerfAddDelete();
+  // Until an entry is chosen: nothing of an entry can be edited.
+  void DisablePerfEditing();
   void ShowPerfEntry();
   // Shows the chosen parameter's range; an edit (the user chose a new target) also starts the
   // entry's range at the parameter's full range and marks the entry shown.

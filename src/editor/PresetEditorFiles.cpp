@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -134,7 +135,8 @@ void TfrmPresetEditor::Open() {
   if (neverSaved_ || preset_.IsModified()) {
     switch (AskYesNoCancel(this, windowTitle(), SaveChangesQuestion)) {
       case TQuestionAnswer::Yes:
-        SaveAs();  // opening goes on whatever the save did
+        // The edits stay when they could not be saved: the opened file would replace them.
+        if (!SaveAs()) return;
         break;
       case TQuestionAnswer::No:
       case TQuestionAnswer::YesToAll:
@@ -197,16 +199,28 @@ void TfrmPresetEditor::Store() {
   }
 
   if (!Dialogs().Form(*storePrompt_)) return;
+  // The location is the one the user confirmed; the prompt may be used again during the wait.
+  const QByteArray message = StorePresetMessage(PresetNumberToIndex(storePrompt_->PresetNo()));
+  const auto sendRaw = OnSendRaw;
   if (storePrompt_->SendFirst()) {
     // Storing without it would keep whatever the unit holds now under the chosen number.
     if (!SendPreset()) return;
-    // The unit needs the time to take the preset into its edit buffer.
+    const TPresetImage sent = preset_.Encode();
+    const bool shown = isVisible();
+    // The unit needs the time to take the preset into its edit buffer. The window may be closed,
+    // reused or edited meanwhile.
+    const QPointer<TfrmPresetEditor> self(this);
     Delay(RequestDelay);
+    if (!self || (shown && !isVisible())) return;
+    if (preset_.Encode() != sent) {
+      // The unit may hold either state; storing it would keep one the user did not confirm.
+      SetStatus(QStringLiteral("Not stored: the preset changed while it was sent"));
+      return;
+    }
   }
-  const QByteArray message = StorePresetMessage(PresetNumberToIndex(storePrompt_->PresetNo()));
-  if (OnSendRaw)
-    OnSendRaw(reinterpret_cast<const std::uint8_t*>(message.constData()),
-              static_cast<std::uint16_t>(message.size()));
+  if (sendRaw)
+    sendRaw(reinterpret_cast<const std::uint8_t*>(message.constData()),
+            static_cast<std::uint16_t>(message.size()));
 }
 
 // ---------------------------------------------------------------------------------------------

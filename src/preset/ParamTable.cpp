@@ -436,6 +436,11 @@ QString TParamDef::ValueText(int stored) const {
   return ScaleText(Scale, stored);
 }
 
+QString TParamDef::LabelText(int stored) const {
+  const QString text = ValueText(stored);
+  return text.isEmpty() && Kind != TControlKind::RadioGroup ? QString::number(stored) : text;
+}
+
 std::span<const TParamDef> ParamTable() {
   return Table().Rows;
 }

@@ -46,6 +46,9 @@ struct TParamDef {
   // What the editor shows for a stored value: the item for named choices, the scale's text
   // otherwise.
   QString ValueText(int stored) const;
+  // What the value text beside a bar or under a meter shows: the scale's text, or the stored
+  // number when the scale has none for it (a value outside the scale still reads as held).
+  QString LabelText(int stored) const;
   bool InRange(int stored) const { return stored >= Min && stored <= Max; }
 };
 

@@ -24,17 +24,20 @@ const QString ControlIndent = QStringLiteral("      ");
 }  // namespace
 
 QString ParameterLine(const TParamDef& def, int stored) {
-  const QString value = def.ValueText(stored);
+  const QString is = QStringLiteral(" = ");
   switch (def.Kind) {
     case TControlKind::RadioGroup:
     case TControlKind::CheckBox:
-      return QString::fromLatin1(def.Caption) + QStringLiteral(" = ") + value;
+      return QString::fromLatin1(def.Caption) + is + def.ValueText(stored);
     case TControlKind::ListBox:
+      return def.ParamName() + is + def.ValueText(stored);
     case TControlKind::TrackBar:
     case TControlKind::LcdMeter:
       break;
   }
-  return def.ParamName() + QStringLiteral(" = ") + value;
+  // A bar or meter is listed by its name as it is ("left_delay_lgth"), with what its value text
+  // shows.
+  return QString::fromLatin1(def.Control).mid(6) + is + def.LabelText(stored);
 }
 
 QString ListingPageName(const TPageDef& page) {
@@ -151,7 +154,7 @@ TPresetListing BuildPresetListing(const TPreset& preset, const QString& appTitle
   static const char* const MixNames[] = {"    dry = ", "    digital = ", "    analog = "};
   for (int i = 0; i < MixCount; ++i)
     third.push_back(Plain(QString::fromLatin1(MixNames[i]) +
-                          ParamDef(FirstMixParam + i).ValueText(preset.Mix[i])));
+                          ParamDef(FirstMixParam + i).LabelText(preset.Mix[i])));
   third.push_back({});
   third.push_back(Bold(QStringLiteral("Performance MIDI")));
   for (int k = 0; k < PerfMIDICount; ++k) {

@@ -38,8 +38,9 @@ TPresetListing BuildPresetListing(const TPreset& preset, const QString& appTitle
                                   const QString& fileName,
                                   const TControllerNameFn& controllerName = {});
 
-// One control's line: "drive = 100%" for a bar or meter, "Slope = 4:1" for a radio group (its
-// caption), "base key = C 4" for a list box, "<caption> = on" for a check box.
+// One control's line: "drive = 100%" for a bar or meter (its name as it is, its value text as
+// the label beside it shows it), "Slope = 4:1" for a radio group (its caption), "base key = C 4"
+// for a list box (blanks for underscores), "<caption> = on" for a check box.
 QString ParameterLine(const TParamDef& def, int stored);
 
 // The page's component name without "ts": "Compressor", "EnvelopeFilter".

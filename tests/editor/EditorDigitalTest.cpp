@@ -389,6 +389,14 @@ TEST(EditorDigitalChain, LeavingAListForAnythingButItsButtonDisablesTheButton) {
   rig.editor->edtTitle->setFocus();
   QApplication::processEvents();
   EXPECT_FALSE(rig.editor->btnAddDfx->isEnabled());
+  // The effect still selected is offered again when clicked, or given the space key.
+  QTest::mouseClick(avail->viewport(), Qt::LeftButton, {},
+                    avail->visualItemRect(avail->item(0)).center());
+  EXPECT_TRUE(rig.editor->btnAddDfx->isEnabled());
+  rig.editor->edtTitle->setFocus();
+  ASSERT_FALSE(rig.editor->btnAddDfx->isEnabled());
+  QTest::keyClick(avail, Qt::Key_Space);
+  EXPECT_TRUE(rig.editor->btnAddDfx->isEnabled());
   // The same for the chain and its remove button; going to the button keeps it usable.
   emit avail->itemDoubleClicked(avail->item(0));
   QListWidget* sel = rig.editor->lbxDigSel;
@@ -427,11 +435,13 @@ TEST(EditorDigitalChain, RemovingATargetedEffectClearsItsPerformanceEntry) {
       rig.editor->lbxCtlParam->findItems(QStringLiteral("Dual PTr"), Qt::MatchExactly).isEmpty());
 }
 
-TEST(EditorDigitalChain, PickingGroup53FromTheListReachesIt) {
+// One change, one send, one step back; the chain reads in the order of the group's row.
+TEST(EditorDigitalChain, PickingAGroupFromTheListIsOneStep) {
   EditorRig rig;
   TPreset p = EmptyChain();
-  p.DigitalInUse[0] = true;  // Low Pass stays, the rest joins
+  p.DigitalInUse = {true, true, true, false, false};  // Low Pass, Stereo DDL L, Flanger
   rig.ShowSettled(p);
+  const QByteArray before = ImageBytes(rig.editor->Preset());
   QString caption;
   int lines = 0;
   QString line53;
@@ -440,7 +450,7 @@ TEST(EditorDigitalChain, PickingGroup53FromTheListReachesIt) {
     caption = picker->windowTitle();
     lines = picker->lbxPickList->count();
     line53 = picker->lbxPickList->item(53)->text();
-    picker->lbxPickList->setCurrentRow(53);
+    picker->lbxPickList->setCurrentRow(10);
     picker->btnOk->click();
     return form.result() == QDialog::Accepted;
   });
@@ -448,11 +458,13 @@ TEST(EditorDigitalChain, PickingGroup53FromTheListReachesIt) {
   EXPECT_EQ(caption, QStringLiteral("Valid Digital Groups"));
   EXPECT_EQ(lines, 54);
   EXPECT_EQ(line53, QStringLiteral("53. Low Pass, Stereo DDL S, Dual PTr"));
-  EXPECT_EQ(rig.editor->Preset().DigitalGroup, 53);
-  EXPECT_EQ(rig.editor->Preset().DigitalInUse,
-            (std::array<bool, 5>{true, true, true, false, false}));
-  EXPECT_EQ(rig.editor->lbxDigSel->count(), 3);
-  EXPECT_EQ(rig.sent.size(), 2u);  // one full operation per effect added
+  EXPECT_EQ(rig.editor->Preset().DigitalGroup, 10);
+  EXPECT_EQ(rig.editor->Preset().DigitalInUse, (std::array<bool, 5>{true, true, true, true, true}));
+  EXPECT_EQ(Texts(rig.editor->lbxDigSel).join(", ").toStdString(),
+            "Low Pass, Regen DDL S, Reverb 2, Flanger, Tremolo");
+  EXPECT_EQ(rig.sent.size(), 1u);
+  rig.editor->btnUndo->click();
+  EXPECT_EQ(ImageBytes(rig.editor->Preset()), before);
 }
 
 TEST(EditorDigitalChain, ScreenshotOfAFullGroup) {

@@ -29,8 +29,9 @@ int MessagesSaying(const TScriptedDialogService& d, const QString& text) {
 void ClickItem(QListWidget* list, const QString& text) {
   const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
   ASSERT_FALSE(found.isEmpty()) << text.toStdString();
-  list->setCurrentItem(found.first());
-  emit list->itemClicked(found.first());
+  list->scrollToItem(found.first());
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(found.first()).center());
 }
 
 void OpenPerfPage(EditorRig& rig) {
@@ -111,11 +112,20 @@ TEST(EditorPerformance, CompressorOutputStoresParam8WithARangeReading0To100Perce
   EXPECT_EQ(rig.editor->lblPMIHighValue->text(), QStringLiteral("40%"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return rig.sent.size() > sent; }, 5000));
   EXPECT_EQ(rig.sent.back(), ImageBytes(rig.editor->Preset()));
-  // Controller 0 is a controller too.
+  // Each click on a row of the grid, also on the row chosen already, is one choice sent once.
   QTableWidget* grid = rig.editor->grdPMctl;
-  grid->setCurrentCell(0, 0);
-  emit grid->cellClicked(0, 0);
-  EXPECT_EQ(rig.editor->Preset().PerfMIDI[0].Controller, 0);
+  for (const int row : {0, 0, 93}) {
+    const std::size_t before = rig.sent.size();
+    grid->scrollToItem(grid->item(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualItemRect(grid->item(row, 0)).center());
+    EXPECT_EQ(rig.editor->Preset().PerfMIDI[0].Controller, row);
+    EXPECT_EQ(rig.sent.size(), before + 1);
+  }
+  // Back to the monitor: its only parameter comes chosen, and a click on it chooses it.
+  ClickItem(rig.editor->lbxCtlParam, QStringLiteral("MIDI Monitor"));
+  ClickItem(rig.editor->lbxParamNames, QStringLiteral("enabled"));
+  EXPECT_EQ(rig.editor->Preset().PerfMIDI[0].ParamNo, 0);
 }
 
 TEST(EditorPerformance, AMidiPanRangeStores127MinusTheScrollPositions) {
@@ -157,12 +167,18 @@ TEST(EditorPerformance, SwitchingTheAnalogEffectOffDropsItsEntries) {
   p.PerfMIDI[1].ParamNo = 2;  // digital mix: never dropped
   p.PerfMIDI[1].InUse = true;
   rig.Show(p);
+  OpenPerfPage(rig);
+  ClickItem(rig.editor->lbxPMIdefctl, QStringLiteral("Controller #1"));
   EXPECT_EQ(rig.editor->lbxPMIdefctl->count(), 2);
   rig.editor->cklAnalogSelect->item(0)->setCheckState(Qt::Unchecked);
   EXPECT_FALSE(rig.editor->Preset().PerfInUse[0]);
   EXPECT_EQ(rig.editor->Preset().PerfMIDI[0], TPerfMIDI());
   ASSERT_EQ(rig.editor->lbxPMIdefctl->count(), 1);
   EXPECT_EQ(rig.editor->lbxPMIdefctl->item(0)->text(), QStringLiteral("Controller #2"));
+  // The entry shown is gone: none is current and none can be edited, as after a page switch.
+  EXPECT_EQ(rig.editor->CurrentPerfEntry(), -1);
+  EXPECT_FALSE(rig.editor->lbxCtlParam->isEnabled());
+  EXPECT_FALSE(rig.editor->lbxParamNames->isEnabled());
 }
 
 TEST(EditorPerformance, VexaRightStoresController11AndLeft4) {
@@ -266,6 +282,11 @@ TEST_P(EditorPerformanceShown, NamesItsTargetAndChangesNothing) {
   ClickItem(names, QLatin1String(c.Parameter));
   EXPECT_EQ(rig.editor->Preset().PerfMIDI[0].ParamNo, c.ParamNo);
   EXPECT_EQ(rig.editor->Preset().PerfMIDI[0].Controller, c.Controller);
+  // Another effect looked at, a click on the entry still selected shows the entry again.
+  ClickItem(rig.editor->lbxCtlParam, QStringLiteral("Mix"));
+  ClickItem(rig.editor->lbxPMIdefctl, QStringLiteral("Controller #1"));
+  EXPECT_EQ(rig.editor->lbxCtlParam->currentItem()->text(), QLatin1String(c.Effect));
+  EXPECT_EQ(rig.editor->scrLowValue->isEnabled(), c.ParamNo > 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -178,6 +178,19 @@ TEST(PresetEditorChanges, WithAutoSendOffMovesGiveOneSnapshotAndNoSend) {
   EXPECT_EQ(S(rig.Find<QLabel>("txtCMPdrive")->text()), EighthsPercentText(28).toStdString());
 }
 
+// A movement still settling when the window closes is recorded and sent as the timer would.
+TEST(PresetEditorChanges, AMovementJustBeforeClosingStillReachesTheUnit) {
+  EditorRig rig;
+  rig.ShowSettled(SamplePreset());
+  rig.editor->SetSettleInterval(60000);
+  StepRight(rig.Find<TkxTrackBar>("trbCMPoutput"));
+  rig.dialogs->PlanButton(QMessageBox::No);  // the save question
+  rig.editor->btnExit->click();
+  EXPECT_EQ(rig.editor->History().UndoList.Count(), 2);
+  ASSERT_EQ(rig.sent.size(), 1u);
+  EXPECT_EQ(rig.unit.EditBuffer(), ImageBytes(rig.editor->Preset()));
+}
+
 TEST(PresetEditorChanges, TypingATitleSendsAfterEveryKeystrokeEvenWithAutoSendOff) {
   EditorRig rig;
   rig.Show(SamplePreset());
@@ -534,6 +547,11 @@ TEST(PresetEditorFiles, OpenAsksToSaveAModifiedPresetAndShowsTheNewOne) {
   rig.editor->Open();
   EXPECT_EQ(S(rig.dialogs->Last().text), "Do you want to save your changes?");
   EXPECT_EQ(S(rig.editor->Preset().Title), "Edited");
+  // "Yes" with a save that does not happen keeps the edits: nothing is opened.
+  rig.dialogs->PlanButton(QMessageBox::Yes);
+  rig.dialogs->PlanCancel();
+  rig.editor->Open();
+  EXPECT_EQ(rig.dialogs->Last().kind, TDialogKind::SaveFile);
   rig.dialogs->PlanButton(QMessageBox::No);
   rig.dialogs->PlanOpenFiles({file.fileName()});
   rig.editor->Open();
@@ -601,6 +619,34 @@ TEST_P(PresetEditorStore, StoresAtTheEnteredLocation) {
 INSTANTIATE_TEST_SUITE_P(Locations, PresetEditorStore,
                          ::testing::Values(StoreCase{1, 0x00, 0x00}, StoreCase{128, 0x7F, 0x00},
                                            StoreCase{129, 0x00, 0x01}, StoreCase{200, 0x47, 0x01}));
+
+// Storing with the preset sent first waits for the unit: the store goes to the number confirmed,
+// whatever the prompt says after the wait, and nowhere once the window is closed.
+TEST(PresetEditorStorePrompt, AStoreGoesToTheNumberConfirmedOrNowhere) {
+  const int savedDelay = RequestDelay;
+  RequestDelay = 200;
+  EditorRig rig;
+  rig.ShowSettled(SamplePreset());
+  int prompts = 0;
+  bool closeMeanwhile = false;
+  rig.dialogs->AnswerForm<TfrmStorePrompt>([&](TfrmStorePrompt& form) {
+    const bool first = ++prompts % 2 == 1;  // the second comes during the first one's wait
+    form.edtPresetNo->selectAll();
+    QTest::keyClicks(form.edtPresetNo, first ? "10" : "7");
+    if (first)
+      QTimer::singleShot(
+          0, [&] { (closeMeanwhile ? rig.editor->btnExit : rig.editor->btnStore)->click(); });
+    (first ? form.btnOK : form.btnCancel)->click();
+    return form.result() == QDialog::Accepted;
+  });
+  rig.editor->btnStore->click();
+  ASSERT_EQ(rig.raw.size(), 1u);
+  EXPECT_EQ(rig.raw[0].toHex(' ').toStdString(), "f0 1a 00 15 0a 09 00 f7");
+  closeMeanwhile = true;
+  rig.editor->btnStore->click();
+  EXPECT_EQ(rig.raw.size(), 1u);
+  RequestDelay = savedDelay;
+}
 
 // Storing without the preset having reached the unit would keep whatever the unit holds under
 // the chosen number: a send that fails stops the store.

@@ -13,17 +13,20 @@ QStringList Texts(const std::vector<TListingLine>& lines) {
   return t;
 }
 
+// A bar keeps the underscores of its name; its value reads as the label beside it shows it, also
+// outside its scale.
 TEST(PresetListing, ParameterLinesByControlKind) {
   const struct {
     const char* control;
     int stored;
     const char* line;
   } cases[] = {
-      {"trbCMPdrive", 31, "drive = 100%"},    {"ragCMPslope", 3, "Slope = 4:1"},
-      {"lcdEQU40Hz", 6, "40Hz = 0 db"},       {"ragDSTtype", 5, "Type = Overdrive "},
-      {"trbLVLmaster", 41, "master = "},      {"lstPTRbase_key", 0, "base key = OFF"},
-      {"ragREVtype", 9, "Type = Hall-1"},     {"trbSDDleft_delay_lgth", 0, "left delay lgth = "},
-      {"trbMIXdigital", 15, "digital = 50%"},
+      {"trbCMPdrive", 31, "drive = 100%"},     {"ragCMPslope", 3, "Slope = 4:1"},
+      {"lcdEQU40Hz", 6, "40Hz = 0 db"},        {"ragDSTtype", 5, "Type = Overdrive "},
+      {"trbLVLmaster", 41, "master = "},       {"lstPTRbase_key", 0, "base key = OFF"},
+      {"ragREVtype", 9, "Type = Hall-1"},      {"trbSDDleft_delay_lgth", 0, "left_delay_lgth = "},
+      {"trbMIXdigital", 15, "digital = 50%"},  {"trb2PTpitch_1", 0, "pitch_1 = "},
+      {"trb2PTpan_pos_2", 0, "pan_pos_2 = 0"}, {"trbCMPdrive", 40, "drive = 40"},
   };
   for (const auto& c : cases) {
     const TParamDef* def = nullptr;
