@@ -79,8 +79,12 @@ QWidget* BuildBand(TParamControl& c, QWidget* page) {
 class TViewClicks : public QObject {
  public:
   TViewClicks(QAbstractItemView* view, bool activationKeys, std::function<void()> clicked)
-      : QObject(view), view_(view), keys_(activationKeys), clicked_(std::move(clicked)) {
-    view->viewport()->installEventFilter(this);
+      : QObject(view),
+        view_(view),
+        viewport_(view->viewport()),
+        keys_(activationKeys),
+        clicked_(std::move(clicked)) {
+    viewport_->installEventFilter(this);
     if (keys_) view->installEventFilter(this);
     connect(view, &QAbstractItemView::clicked, this, [this] {
       if (!changedByPress_) clicked_();
@@ -93,10 +97,12 @@ class TViewClicks : public QObject {
   }
 
  protected:
+  // The viewport's events also come while the view is being destroyed: the view is only asked
+  // about a press or a key, never then.
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == view_->viewport() && event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::MouseButtonPress && watched == viewport_) {
       changedByPress_ = false;
-    } else if (watched == view_ && event->type() == QEvent::KeyPress) {
+    } else if (event->type() == QEvent::KeyPress && watched == view_) {
       const auto* key = static_cast<const QKeyEvent*>(event);
       const bool activation = key->key() == Qt::Key_Space || key->key() == Qt::Key_Select ||
                               key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -111,6 +117,7 @@ class TViewClicks : public QObject {
 
  private:
   QAbstractItemView* view_;
+  QObject* viewport_;
   bool keys_;
   std::function<void()> clicked_;
   bool changedByPress_ = true;

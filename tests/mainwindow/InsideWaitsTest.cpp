@@ -34,13 +34,6 @@ QByteArray DumpTitled(const QString& title) {
 
 class InsideWaits : public MainWindow {
  protected:
-  void Show() {
-    Start();
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    Settle();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Device.PendingQueries == 0; }, 3000));
-  }
   // Backs up presets 1..4 of bank A into `out`; `during` runs once, as a user's command taken
   // while the unit's answer to the request for preset 2 waits at the input port.
   void BackupWith(const std::function<void()>& during) {

@@ -46,6 +46,15 @@ class MainWindow : public ::testing::Test {
     return *window;
   }
 
+  // Shows the window at its default size, as a first start does, and lets the online check end.
+  void Show() {
+    Start();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    Settle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Device.PendingQueries == 0; }, 3000));
+  }
+
   QStringList Received() {
     unit->WaitIdle();
     std::lock_guard lock(logMutex);

@@ -116,14 +116,6 @@ TEST_F(MainWindow, WithoutBothDirectionsTheRequestsMenuIsOff) {
 // A preset dump the user asked for with F10, as the monitor and the status bar show it.
 class PresetDumpLine : public MainWindow {
  protected:
-  // Shows the window at its default size, as a first start does, and lets the online check end.
-  void Show() {
-    Start();
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    Settle();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Device.PendingQueries == 0; }, 3000));
-  }
   // Puts a preset with this title into the unit's edit buffer; its dump as the unit sends it.
   QByteArray EditPresetTitled(const QString& title) {
     TPreset p;
