@@ -295,6 +295,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ShownEntry{2, 0, "Mix", "digital"},         // parameter 2: the digital mix
                       ShownEntry{6, 11, "Compressor", "attack"},  // A2
                       ShownEntry{4 + 17 + 6, 1, "Equalizer", "10KHz"},
+                      ShownEntry{32 + 8, 3, "Flanger", "type"},  // D8: the effect's first slot
                       ShownEntry{32 + 8 + 2, 64, "Flanger", "speed"}));  // D10: third place
 
 // Deleting an entry is a step of its own: undoable and sent at once, whatever Auto send says.
