@@ -8,6 +8,7 @@
 #include "library/CompareWindow.h"
 #include "library/LibraryWindow.h"
 #include "library/PresetLibrary.h"
+#include "midi/MidiEventText.h"
 #include "mpt/MPTEdit.h"
 #include "preset/Preset.h"
 #include "preset/PresetError.h"
@@ -708,9 +709,7 @@ QString TfrmMain::SendDump(QIODevice& stream, int expectedLength) {
     return QStringLiteral(
                "Not sent: the data ends with %1 instead of F7, so it is not one whole "
                "message")
-        .arg(QString::number(static_cast<std::uint8_t>(dump.back()), 16)
-                 .rightJustified(2, QLatin1Char('0'))
-                 .toUpper());
+        .arg(HexBytes(dump.right(1), 1).trimmed());
   // A data byte of 80 or more would end the message early at the unit and scramble what
   // follows; such a dump comes from a record that was never completed and is not sent.
   for (qsizetype i = 1; i + 1 < dump.size(); ++i) {
